@@ -1,0 +1,20 @@
+// Whole-file replacement that never leaves a user's file half-written: the new content goes to a
+// temporary file beside the target, which is then renamed over it in one step.
+#pragma once
+
+#include <cstddef>
+
+class CTxt;
+
+// Writes size bytes (untranslated) to path via "path.tmp~" and a rename. Returns 0, or -1 with the
+// reason in err; on failure the original file is untouched.
+int WriteFileAtomically(const char* path, const char* data, size_t size, CTxt& err);
+
+// Renames from over to, replacing to when it exists. Returns 0 or -1 with the reason in err.
+int ReplaceFileWith(const char* from, const char* to, CTxt& err);
+
+// Test hook: called after the temporary file is complete and before the rename. When it returns false
+// the write stops there (as if the process died), leaving the temporary file and the original as they
+// are, and WriteFileAtomically fails. Null (the default) lets every write finish.
+using AtomicWriteInterruption = bool (*)(const char* tempPath, const char* targetPath);
+void SetAtomicWriteInterruption(AtomicWriteInterruption hook);

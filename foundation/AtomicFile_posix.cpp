@@ -1,0 +1,13 @@
+// The rename step of atomic writing on POSIX systems: rename(2) replaces the target in one step.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "foundation/AtomicFile.h"
+#include "foundation/Txt.h"
+
+int ReplaceFileWith(const char* from, const char* to, CTxt& err) {
+  if (std::rename(from, to) == 0) return 0;
+  err.Format("Cannot rename '%s' to '%s' (%s)", from, to, std::strerror(errno));
+  return -1;
+}
