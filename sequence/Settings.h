@@ -19,6 +19,8 @@ using Colour = unsigned long;  // red in the lowest byte, then green, then blue
 // settings file "folder/ProgramName.ini". Computed once and cached; return the length.
 int GetAppFolder(CTxt& out);
 int GetIniPath(CTxt& out);
+// The same two paths for a given program path (the rules above, applied to exePath).
+void ProgramPathsOf(const char* exePath, CTxt& folder, CTxt& iniPath);
 // Points the store (and everything built on the program folder) at another folder; an empty or null
 // folder goes back to the running program's. For the console companion and tests.
 void OverrideAppFolder(const char* folder);

@@ -1,0 +1,163 @@
+// The settings store: private-profile semantics, normal forms written back, colours, paths, and
+// concurrent writers that lose nothing.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "TestSupport.h"
+#include "foundation/Txt.h"
+#include "sequence/Settings.h"
+
+using namespace testsupport;
+
+namespace {
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  std::string ini = ScratchFolder() + "/Tavrin.ini";
+  std::string Contents() const { return ReadFile(ini); }
+  void Given(const std::string& text) { WriteFile(ini, text); }
+  std::string Get(const char* section, const char* key, const char* def = "") {
+    CTxt out;
+    Settings::GetString(section, key, def, out, ini.c_str());
+    return out.ToStd();
+  }
+};
+
+TEST_F(SettingsFile, MatchesSectionsAndKeysWithoutCaseAndTrimsValues) {
+  Given("; comment\r\n[Tavrin]\r\n  SeqRetry =  3  \r\nQuoted=\"a b \"\r\n[sys]\r\nEDITOR=vi\r\n");
+  EXPECT_EQ(Get("TAVRIN", "seqretry"), "3");
+  EXPECT_EQ(Get("Tavrin", "Quoted"), "a b ");
+  EXPECT_EQ(Get("SYS", "editor"), "vi");
+  EXPECT_EQ(Get("SYS", "Missing", "dflt"), "dflt");
+  EXPECT_EQ(Get("Nowhere", "EDITOR", "x"), "x");
+}
+
+TEST_F(SettingsFile, MissingFileGivesDefaultsAndStringsAreNeverWrittenBack) {
+  EXPECT_EQ(Get("Tavrin", "CurrDef", "DJ30"), "DJ30");
+  EXPECT_FALSE(FileExists(ini));
+  char raw[4];
+  EXPECT_EQ(Settings::GetStringRaw("Tavrin", "CurrDef", "LONGER", raw, sizeof raw, ini.c_str()), 3);
+  EXPECT_STREQ(raw, "LON");
+}
+
+TEST_F(SettingsFile, WritingCreatesFileAndSectionAndKeepsOtherLines) {
+  EXPECT_TRUE(Settings::WriteString("Tavrin", "CurrDef", "ES", ini.c_str()));
+  EXPECT_EQ(Contents(), "[Tavrin]\r\nCurrDef=ES\r\n");
+  Given("; keep me\r\n[Tavrin]\r\nA=1\r\n\r\n[SYS]\r\nB=2\r\n");
+  Settings::WriteString("tavrin", "C", "3", ini.c_str());
+  Settings::WriteString("SYS", "b", "22", ini.c_str());
+  Settings::WriteString("New", "D", "4", ini.c_str());
+  EXPECT_EQ(Contents(), "; keep me\r\n[Tavrin]\r\nA=1\r\nC=3\r\n\r\n[SYS]\r\nb=22\r\n\r\n[New]\r\nD=4\r\n");
+}
+
+TEST_F(SettingsFile, NullValueRemovesTheKeyOnly) {
+  Given("[Tavrin]\r\nA=1\r\nB=2\r\n");
+  Settings::WriteString("Tavrin", "A", nullptr, ini.c_str());
+  EXPECT_EQ(Contents(), "[Tavrin]\r\nB=2\r\n");
+  EXPECT_EQ(Get("Tavrin", "A", "gone"), "gone");
+  Settings::WriteString("Other", "X", nullptr, ini.c_str());
+  EXPECT_EQ(Contents(), "[Tavrin]\r\nB=2\r\n");
+}
+
+TEST_F(SettingsFile, BooleansNormaliseToYesOrNo) {
+  EXPECT_TRUE(Settings::GetBool("Tavrin", "SaveWS", true, ini.c_str()));
+  EXPECT_EQ(Get("Tavrin", "SaveWS"), "YES");
+  Given("[Tavrin]\r\nA=TRUE\r\nB=1\r\nC=yes\r\nD=\r\n");
+  EXPECT_TRUE(Settings::GetBool("Tavrin", "A", false, ini.c_str()));
+  EXPECT_FALSE(Settings::GetBool("Tavrin", "B", true, ini.c_str()));  // "1" is not a yes
+  EXPECT_TRUE(Settings::GetBool("Tavrin", "C", false, ini.c_str()));
+  EXPECT_FALSE(Settings::GetBool("Tavrin", "D", false, ini.c_str()));  // empty counts as missing
+  EXPECT_EQ(Contents(), "[Tavrin]\r\nA=YES\r\nB=NO\r\nC=yes\r\nD=NO\r\n");
+}
+
+TEST_F(SettingsFile, IntegersAndFloatsNormaliseTheirText) {
+  Given("[Tavrin]\r\nA=007\r\nB=12abc\r\nC=-4\r\nF=2.5\r\n");
+  EXPECT_EQ(Settings::GetInt("Tavrin", "A", 0, ini.c_str()), 7);
+  EXPECT_EQ(Settings::GetInt("Tavrin", "B", 0, ini.c_str()), 12);
+  EXPECT_EQ(Settings::GetInt("Tavrin", "C", 0, ini.c_str()), -4);
+  EXPECT_EQ(Settings::GetInt("Tavrin", "SeqRetry", 3, ini.c_str()), 3);
+  EXPECT_FLOAT_EQ(Settings::GetFloat("Tavrin", "F", 0, ini.c_str()), 2.5f);
+  EXPECT_FLOAT_EQ(Settings::GetFloat("Tavrin", "G", 0.25f, ini.c_str()), 0.25f);
+  EXPECT_EQ(Contents(), "[Tavrin]\r\nA=7\r\nB=12\r\nC=-4\r\nF=2.5000\r\nSeqRetry=3\r\nG=0.2500\r\n");
+}
+
+TEST_F(SettingsFile, ColoursReadNamesHexAndNumbersAndWriteNumbers) {
+  Given("[SYS]\r\nA=RED\r\nB=0x0000FF\r\nC=300,20,20\r\nD=10,300,20\r\nE=10,20,300\r\nF=nosuch\r\n");
+  EXPECT_EQ(Settings::GetColour("SYS", "A", "BLACK", ini.c_str()), Settings::MakeColour(255, 0, 0));
+  EXPECT_EQ(Settings::GetColour("SYS", "B", "BLACK", ini.c_str()), Settings::MakeColour(255, 0, 0));
+  EXPECT_EQ(Settings::GetColour("SYS", "C", "BLACK", ini.c_str()), Settings::MakeColour(0, 20, 20));
+  EXPECT_EQ(Settings::GetColour("SYS", "D", "BLACK", ini.c_str()), Settings::MakeColour(10, 0, 20));
+  EXPECT_EQ(Settings::GetColour("SYS", "E", "BLACK", ini.c_str()), Settings::MakeColour(10, 20, 0));
+  EXPECT_EQ(Settings::GetColour("SYS", "F", "WHITE", ini.c_str()), 0u);
+  EXPECT_EQ(Settings::GetColour("SYS", "G", "orange", ini.c_str()), Settings::MakeColour(255, 128, 0));
+  EXPECT_EQ(Settings::GetColour("SYS", "H", "1,2,3", ini.c_str()), Settings::MakeColour(1, 2, 3));
+  EXPECT_EQ(Contents(),
+            "[SYS]\r\nA=255,0,0\r\nB=255,0,0\r\nC=0,20,20\r\nD=10,0,20\r\nE=10,20,0\r\nF=0,0,0\r\n"
+            "G=255,128,0\r\nH=1,2,3\r\n");
+}
+
+TEST(ParseColour, KnowsEveryNamedColour) {
+  EXPECT_EQ(Settings::ParseColour("lightgrey"), Settings::ParseColour("LIGHTGRAY"));
+  EXPECT_EQ(Settings::ParseColour("Grey"), Settings::MakeColour(192, 192, 192));
+  EXPECT_EQ(Settings::ParseColour("DARKMAGENTA"), Settings::MakeColour(128, 0, 64));
+  EXPECT_EQ(Settings::ParseColour("OLIVE"), Settings::MakeColour(0, 178, 0));
+  EXPECT_EQ(Settings::ParseColour("BROWN"), Settings::MakeColour(128, 128, 0));
+  EXPECT_EQ(Settings::ParseColour("DARKCYAN"), Settings::MakeColour(64, 128, 128));
+  EXPECT_EQ(Settings::ParseColour("5"), Settings::MakeColour(5, 0, 0));
+  EXPECT_NE(Settings::ParseColour("MENU"), 0u);
+}
+
+TEST_F(SettingsFile, SetDefaultCopiesIntoTheProgramFileOnlyWhenAsked) {
+  std::string other = ScratchFolder() + "/Other.ini";
+  Settings::SetDefault("Tavrin", "X", "5", 1, other.c_str());
+  CTxt out;
+  Settings::GetString("Tavrin", "X", "", out, other.c_str());
+  EXPECT_EQ(out.ToStd(), "5");
+}
+
+TEST(SettingsPaths, ABuildOutputFolderUsesTheProjectFolder) {
+  CTxt folder, ini;
+  Settings::ProgramPathsOf("C:\\Work\\Tavrin\\Release\\TavrinRelease.exe", folder, ini);
+  EXPECT_EQ(folder.ToStd(), "C:/Work/Tavrin");
+  EXPECT_EQ(ini.ToStd(), "C:/Work/Tavrin/Tavrin.ini");
+  Settings::ProgramPathsOf("/opt/tavrin/debug/TavrinDebug", folder, ini);
+  EXPECT_EQ(folder.ToStd(), "/opt/tavrin");
+  EXPECT_EQ(ini.ToStd(), "/opt/tavrin/Tavrin.ini");
+  Settings::ProgramPathsOf("D:/Apps/Tavrin.exe", folder, ini);
+  EXPECT_EQ(folder.ToStd(), "D:/Apps");
+  EXPECT_EQ(ini.ToStd(), "D:/Apps/Tavrin.ini");
+}
+
+TEST(SettingsPaths, OverrideMovesTheSettingsFile) {
+  std::string dir = ScratchFolder();
+  Settings::OverrideAppFolder(dir.c_str());
+  CTxt folder, ini;
+  Settings::GetAppFolder(folder);
+  Settings::GetIniPath(ini);
+  Settings::WriteString("Tavrin", "K", "V");
+  Settings::OverrideAppFolder(nullptr);
+  EXPECT_EQ(folder.ToStd(), dir);
+  EXPECT_EQ(ini.ToStd().rfind(dir + "/", 0), 0u);
+  EXPECT_EQ(ini.ToStd().substr(ini.GetLength() - 4), ".ini");
+  EXPECT_NE(ReadFile(ini.ToStd()).find("K=V"), std::string::npos);
+}
+
+TEST_F(SettingsFile, TwoThreadsWritingDifferentKeysLoseNone) {
+  constexpr int kWrites = 1500;
+  auto writer = [this](const char* section) {
+    for (int i = 0; i < kWrites; ++i)
+      Settings::WriteInt(section, ("K" + std::to_string(i % 50)).c_str(), i, ini.c_str());
+  };
+  std::thread a(writer, "First"), b(writer, "Second");
+  a.join();
+  b.join();
+  for (const char* section : {"First", "Second"})
+    for (int k = 0; k < 50; ++k)
+      EXPECT_EQ(Settings::GetInt(section, ("K" + std::to_string(k)).c_str(), -1, ini.c_str()), kWrites - 50 + k)
+          << section << " K" << k;
+  EXPECT_FALSE(FileExists(ini + ".tmp~"));
+}
+
+}  // namespace
