@@ -119,6 +119,11 @@ std::string& FolderOverride() {
   return folder;
 }
 
+std::string& ProgramNameOverride() {
+  static std::string name;
+  return name;
+}
+
 bool EndsWithNoCase(const std::string& s, const char* tail) {
   size_t n = std::strlen(tail);
   return s.size() >= n && CompareNoCase(s.c_str() + s.size() - n, tail, 1) == 0;
@@ -200,11 +205,12 @@ void ProgramPathsOf(const char* exePath, CTxt& folder, CTxt& iniPath) {
   iniPath.Replace('\\', '/');
 }
 
-void OverrideAppFolder(const char* folder) {
+void OverrideAppFolder(const char* folder, const char* programName) {
   std::lock_guard<std::recursive_mutex> guard(StoreLock());
   CTxt f(folder);
   f.MakeFn();
   FolderOverride() = f.ToStd();
+  ProgramNameOverride() = programName && *programName ? programName : "Tavrin";
 }
 
 int GetAppFolder(CTxt& out) {
@@ -218,11 +224,7 @@ int GetIniPath(CTxt& out) {
   if (FolderOverride().empty()) {
     out = CachedPaths().ini.c_str();
   } else {
-    CTxt folder, ini;
-    ProgramPathsOf(RunningProgramPath().c_str(), folder, ini);
-    CTxt name;
-    ini.GetFileTxt(5, name);
-    out = (FolderOverride() + "/" + name.ToStd()).c_str();
+    out = (FolderOverride() + "/" + ProgramNameOverride() + ".ini").c_str();
   }
   return out.GetLength();
 }

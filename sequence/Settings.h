@@ -21,9 +21,10 @@ int GetAppFolder(CTxt& out);
 int GetIniPath(CTxt& out);
 // The same two paths for a given program path (the rules above, applied to exePath).
 void ProgramPathsOf(const char* exePath, CTxt& folder, CTxt& iniPath);
-// Points the store (and everything built on the program folder) at another folder; an empty or null
-// folder goes back to the running program's. For the console companion and tests.
-void OverrideAppFolder(const char* folder);
+// Points the store (and everything built on the program folder) at another program folder, whose
+// settings file is "folder/programName.ini"; an empty or null folder goes back to the running
+// program's. For the console companion and tests.
+void OverrideAppFolder(const char* folder, const char* programName = "Tavrin");
 
 // iniFile: another settings file; null or empty uses the program's settings file.
 bool WriteString(const char* section, const char* key, const char* value, const char* iniFile = nullptr);
