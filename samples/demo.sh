@@ -13,3 +13,7 @@ section() { printf '\n==== %s ====\n' "$*"; }
 
 section "Settings of the sample program folder (typed reads, normal forms written back)"
 "$TAVRINC" settings "$WORK/program"
+
+section "Steps of the sample definition Demo.tvd (symbols from Demo.lst, GM left out by Skip.txt)"
+cp -r "$ROOT/samples/TradeStation" "$WORK/TradeStation"
+(cd "$WORK/program" && "$TAVRINC" steps Demo.tvd && "$TAVRINC" mark Demo.tvd) || true
