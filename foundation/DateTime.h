@@ -55,7 +55,7 @@ class CZELDateTime {
   int SetTimeHMS(int hhmmss);  // -1 hours above 24, -2 minutes above 59, -4 24 with minutes or seconds
   int SetDT64(const char* yyyymmddhhmmss);   // a date part below 1 empties the value and gives -1
   // A file's time in local time: 'A' access, 'C' creation, 'M' last write, 'S' modification time from the
-  // file status; another letter leaves the value empty (0). -2 when the times cannot be read.
+  // file status. The value is empty and the result -1 for another letter, -2 when the times cannot be read.
   int SetDTFile(const char* path, char which);
   int SetDTUnix(int64_t secondsSince1970);  // converted to local time
   int SetDTFloat(double serial);            // spreadsheet serial date (days since 30 December 1899)

@@ -55,6 +55,15 @@ void SetLogStatusSink(LogStatusSink sink, void* context);
 // called before the first log line (tests, tools that run from a read-only folder). Null or "" undoes it.
 void SetLogFolder(const char* folder);
 
+// The message boxes of LogBox and of the overrun report go through this function (text, caption, the
+// Windows MessageBox style flags; returns the button). Null restores the default: the system's message box
+// on Windows, none natively (returns kLogBoxOk). Tests and unattended tools plug in here.
+constexpr unsigned kLogBoxPlain = 0x00;      // MB_OK
+constexpr unsigned kLogBoxErrorIcon = 0x10;  // MB_ICONERROR
+constexpr int kLogBoxOk = 1;                 // IDOK
+using LogMessageBoxFunction = int (*)(const char* text, const char* caption, unsigned style);
+void SetLogMessageBox(LogMessageBoxFunction show);
+
 // Tests only: closes the log and forgets every once-per-process decision (opening, show date/time), so the
 // next WriteLogLine decides again from the current settings.
 void ResetLogForTests();
