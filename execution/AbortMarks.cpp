@@ -15,7 +15,9 @@ namespace {
 constexpr const char* kLogCategory = "RemoteTS";
 constexpr char kCommentChar = ';';
 
-bool BeginsWith(const char* text, const char* prefix) { return text && CompareNoCase(prefix, text, 2) == 0; }
+bool BeginsWith(const char* text, const char* prefix) {
+  return text && CompareNoCase(prefix, text, 2) == 0;
+}
 
 int RemoveMarkLines(CTxtArray& lines) {
   int removed = 0;
@@ -50,7 +52,8 @@ void AppendMark(CTxtArray& lines, int step, const char* description, bool manual
   CZELDateTime::GetCurrDateTimeCTxt(now);
   line.Format("%c", kCommentChar);
   lines.Add(line);
-  line.Format(manual ? "%c Aborted at %s - Manual Entry" : "%c Aborted at %s", kCommentChar, (const char*)now);
+  line.Format(manual ? "%c Aborted at %s - Manual Entry" : "%c Aborted at %s", kCommentChar,
+              (const char*)now);
   lines.Add(line);
   line.Format("%s%d=%s", kAbortKey, step, description ? description : "");
   lines.Add(line);
@@ -58,7 +61,8 @@ void AppendMark(CTxtArray& lines, int step, const char* description, bool manual
 
 }  // namespace
 
-// --- Marks ----------------------------------------------------------------------------------------------------
+// --- Marks
+// ----------------------------------------------------------------------------------------------------
 
 int ReadAbortMark(const char* definitionPath, CTxt& text) {
   CTxtArray lines;
@@ -127,7 +131,8 @@ int WriteRunAbortMark(RunScript& script, const char* definitionPath, int step, C
   return 0;
 }
 
-// --- Step listing ---------------------------------------------------------------------------------------------
+// --- Step listing
+// ---------------------------------------------------------------------------------------------
 
 int BuildStepList(const RunScript& script, const char* definitionPath, CTxtArray& lines) {
   lines.RemoveAll();
@@ -159,16 +164,18 @@ int WriteStepList(const char* definitionPath, CTxtArray& lines, CTxt& resultText
   return count;
 }
 
-// --- Interactive flows ----------------------------------------------------------------------------------------
+// --- Interactive flows
+// ----------------------------------------------------------------------------------------
 
 int AskResumeRun(const char* definitionPath, const char* definitionName, StepPrompts& prompts) {
   CTxt mark;
   int step = ReadAbortMark(definitionPath, mark);
   if (step <= 0) return 0;
   CTxt question;
-  question.Format("Script %s has been aborted at:\r\nStep#%d (%s)\r\n\r\nDo you want to continue at the "
-                  "aborted Step:\r\n%s",
-                  definitionName, step, (const char*)mark, (const char*)mark);
+  question.Format(
+      "Script %s has been aborted at:\r\nStep#%d (%s)\r\n\r\nDo you want to continue at the "
+      "aborted Step:\r\n%s",
+      definitionName, step, (const char*)mark, (const char*)mark);
   switch (prompts.AskYesNoCancel(question)) {
     case StepPrompts::Answer::Yes:
       return step;
@@ -190,11 +197,13 @@ int SetStartingStep(const char* definitionPath, StepPrompts& prompts, int openVi
     prompts.ShowError(text);
     return count;
   }
-  if (prompts.AskYesNo("Do you want to skip ahead in this Sequence on the next run?") != StepPrompts::Answer::Yes)
+  if (prompts.AskYesNo("Do you want to skip ahead in this Sequence on the next run?") !=
+      StepPrompts::Answer::Yes)
     return 0;
   for (;;) {
     CTxt answer;
-    if (!prompts.AskText("Set Starting Step", "Enter the Step# to start on next run:", "Step#:|4|Number", answer))
+    if (!prompts.AskText("Set Starting Step", "Enter the Step# to start on next run:", "Step#:|4|Number",
+                         answer))
       return 0;
     int step = std::atoi(answer);
     if (step < 2 || step > count) {

@@ -38,7 +38,8 @@ int WriteStepList(const char* definitionPath, CTxtArray& lines, CTxt& resultText
 // Shows the listing file in the CSV viewer of mode (ViewCSV's letters). Windows only; natively it is logged.
 void OpenStepListViewer(const char* file, char mode);
 
-// --- The interactive flows ------------------------------------------------------------------------------------
+// --- The interactive flows
+// ------------------------------------------------------------------------------------
 
 // The questions and boxes the resume prompt and "Set Starting Step" need; the application's dialogs
 // implement it, tests answer from a script.

@@ -2,4 +2,6 @@
 #include "execution/AbortMarks.h"
 #include "foundation/SysWin.h"
 
-void OpenStepListViewer(const char* file, char mode) { ViewCSV(file, 0, mode); }
+void OpenStepListViewer(const char* file, char mode) {
+  ViewCSV(file, 0, mode);
+}

@@ -18,7 +18,9 @@ namespace {
 
 constexpr const char* kLogCategory = "RemoteTS";
 
-bool BeginsWith(const char* text, const char* prefix) { return text && CompareNoCase(prefix, text, 2) == 0; }
+bool BeginsWith(const char* text, const char* prefix) {
+  return text && CompareNoCase(prefix, text, 2) == 0;
+}
 
 CTxt FieldOf(const char* text, char delim, int n) {
   CTxt out;
@@ -37,7 +39,8 @@ CTxt MissingFileReason(const char* path) {
 
 }  // namespace
 
-// --- RunCommand ---------------------------------------------------------------------------------------------
+// --- RunCommand
+// ---------------------------------------------------------------------------------------------
 
 bool RunCommand::IsMultiSymbol() const {
   int semicolon = m_text.FindChar(';');
@@ -64,7 +67,8 @@ int RunCommand::ListingLine(int stepNumber, CTxt& out) const {
   return out.Format("%d,%s", stepNumber, (const char*)fields);
 }
 
-// --- Building -----------------------------------------------------------------------------------------------
+// --- Building
+// -----------------------------------------------------------------------------------------------
 
 int RunScript::BuildRunScript(const char* definitionPath, CTxt& errorText, int& runOpt, int expandLists) {
   runOpt = Settings::GetBool("Tavrin", "RunOpt", true) ? 1 : 0;
@@ -155,7 +159,8 @@ void RunScript::ExpandSymbolLists() {
     CTxtArray listed;
     CTxt message, path;
     if (LoadSymbolList(name, listed, message, &path) < 0)
-      LogTrace(kLogCategory, kLogNormal, "Symbol List Error: %s (%s)", (const char*)path, (const char*)message);
+      LogTrace(kLogCategory, kLogNormal, "Symbol List Error: %s (%s)", (const char*)path,
+               (const char*)message);
     else
       expanded.AddArray(listed);
   }
@@ -254,7 +259,8 @@ bool RunScript::IsSkipped(const CTxt& symbol) const {
   return false;
 }
 
-// --- Lists and queries ---------------------------------------------------------------------------------------
+// --- Lists and queries
+// ---------------------------------------------------------------------------------------
 
 int RunScript::LoadSkipList(CTxt& errorText, const char* path) {
   CTxt file(path);
@@ -265,7 +271,8 @@ int RunScript::LoadSkipList(CTxt& errorText, const char* path) {
     m_skipList.RemoveAll();
     return count;
   }
-  if (count > 0) LogTrace(kLogCategory, kLogNormal, "Loaded %d Symbols to be skipped from %s", count, (const char*)file);
+  if (count > 0)
+    LogTrace(kLogCategory, kLogNormal, "Loaded %d Symbols to be skipped from %s", count, (const char*)file);
   return count;
 }
 
@@ -284,10 +291,17 @@ int RunScript::GetList(const char* kind, CTxtArray& out) const {
   if (!kind || !*kind) return -1;
   const CTxtArray* list = nullptr;
   switch (std::toupper(static_cast<unsigned char>(kind[0]))) {
-    case 'S': list = &m_symbols; break;
-    case 'F': list = &m_timeframeLines; break;
-    case 'O': list = &m_firstOptSet; break;
-    default: return -1;
+    case 'S':
+      list = &m_symbols;
+      break;
+    case 'F':
+      list = &m_timeframeLines;
+      break;
+    case 'O':
+      list = &m_firstOptSet;
+      break;
+    default:
+      return -1;
   }
   out = *list;
   return out.GetSize();
@@ -298,7 +312,8 @@ RunCommand RunScript::GetRunCommand(int index) const {
   return RunCommand(text ? text : "");
 }
 
-// --- The editor's view ----------------------------------------------------------------------------------------
+// --- The editor's view
+// ----------------------------------------------------------------------------------------
 
 int RunScript::LoadDefinition(const char* definitionPath, SequenceDefinition& def, CTxt& errorText) {
   int runOpt = 0;

@@ -35,8 +35,8 @@ class RunCommand {
 class RunScript {
  public:
   // Expands the definition at definitionPath into the commands. runOpt is set to the setting
-  // "Tavrin"/"RunOpt" and to 0 when an optimisation set says SKIP. expandLists = 1 replaces "List:" entries by
-  // the symbols of their list files. Returns the number of commands; 0 at once for a list script ("List=")
+  // "Tavrin"/"RunOpt" and to 0 when an optimisation set says SKIP. expandLists = 1 replaces "List:" entries
+  // by the symbols of their list files. Returns the number of commands; 0 at once for a list script ("List=")
   // or a test script ("Cmd="); -2 empty file, -3 unreadable file or no "Workspace=", -4 no "Symbols=" or the
   // workspace file missing, -5 an optimisation set missing; errorText says why.
   int BuildRunScript(const char* definitionPath, CTxt& errorText, int& runOpt, int expandLists);

@@ -15,7 +15,9 @@
 
 namespace {
 
-bool BeginsWith(const char* line, const char* prefix) { return line && CompareNoCase(prefix, line, 2) == 0; }
+bool BeginsWith(const char* line, const char* prefix) {
+  return line && CompareNoCase(prefix, line, 2) == 0;
+}
 
 double ClampRate(double rate) {
   if (rate < 0) return 0;
@@ -229,7 +231,8 @@ int ScriptDefaultBars(CTxt& out) {
   return out.GetLength();
 }
 
-// --- File names and locations --------------------------------------------------------------------------------
+// --- File names and locations
+// --------------------------------------------------------------------------------
 
 int MakeFileSafeName(CTxt& name) {
   name.MaskNonFilename(1);
@@ -255,7 +258,9 @@ int CurrentDefinitionName(CTxt& out) {
   return out.GetLength();
 }
 
-int SymbolListPath(const char* name, CTxt& out) { return out.Format("%s.%s", name, kSymbolListExtension); }
+int SymbolListPath(const char* name, CTxt& out) {
+  return out.Format("%s.%s", name, kSymbolListExtension);
+}
 
 int SymbolListFallbackPath(const char* name, CTxt& out) {
   CTxt folder;
@@ -269,7 +274,9 @@ int SkipListPath(CTxt& out) {
   return out.Format("%s/%s", (const char*)folder, kSkipListFileName);
 }
 
-int TimeframeListPath(const char* name, CTxt& out) { return out.Format("%s.%s", name, kTimeframeListExtension); }
+int TimeframeListPath(const char* name, CTxt& out) {
+  return out.Format("%s.%s", name, kTimeframeListExtension);
+}
 
 namespace {
 

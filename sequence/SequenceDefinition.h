@@ -34,10 +34,10 @@ constexpr const char* kDefaultBarsSetting = "5000 Bars";
 
 // Genetic optimisation settings; the file holds them as "%d|%.2f|%d|%.2f|".
 struct GeneticSettings {
-  int generations = 1;        // at least 1
-  double mutationRate = 0;    // 0 to 0.99
-  int population = 1;         // at least 1
-  double crossoverRate = 0;   // 0 to 0.99
+  int generations = 1;       // at least 1
+  double mutationRate = 0;   // 0 to 0.99
+  int population = 1;        // at least 1
+  double crossoverRate = 0;  // 0 to 0.99
 
   // The four '|'-fields of text, each clamped to its range (missing fields read as 0, then clamped).
   static GeneticSettings Parse(const char* text);
@@ -64,15 +64,15 @@ struct ParameterLine {
 // The in-memory form of one definition, as the sequence editor works on it.
 class SequenceDefinition {
  public:
-  CTxt name;       // file name without folder and extension
-  CTxt filePath;   // full path of the definition file
-  CTxt workspace;  // TradeStation workspace (.tsw), '/' separators
+  CTxt name;          // file name without folder and extension
+  CTxt filePath;      // full path of the definition file
+  CTxt workspace;     // TradeStation workspace (.tsw), '/' separators
   CTxtArray symbols;  // entries: SYMBOL, "List:"NAME, SYMBOL/TEMPLATE/OPTSET or "*MULTI"
   CTxt endDate;       // "%d/%d/%04d"
   bool multiData = false;
   std::optional<GeneticSettings> genetic;  // absent: exhaustive optimisation
-  CTxtArray templateLines;  // timeframe lines of the "Template" section
-  CTxtArray optSet;         // parameter lines of the "OptSet" section
+  CTxtArray templateLines;                 // timeframe lines of the "Template" section
+  CTxtArray optSet;                        // parameter lines of the "OptSet" section
 
   // Sets filePath and derives name from it.
   void SetFilePath(const char* path);
@@ -149,8 +149,8 @@ int TimeframeListPath(const char* name, CTxt& out);
 // symbols and are dropped. Returns the number of symbols, or -1 with "Cannot open %s (%s)" of the location
 // tried last in msg and pathTried set to it.
 int LoadSymbolList(const char* name, CTxtArray& symbols, CTxt& msg, CTxt* pathTried = nullptr);
-// Writes a symbol list (or a timeframe list) in the current folder, replacing it atomically. 0, or -1 and msg.
+// Writes a symbol list (or a timeframe list) in the current folder, replacing it atomically. 0, or -1 and
+// msg.
 int SaveSymbolList(const char* name, const CTxtArray& symbols, CTxt& msg);
 int LoadTimeframeList(const char* name, CTxtArray& lines, CTxt& msg);
 int SaveTimeframeList(const char* name, const CTxtArray& lines, CTxt& msg);
-

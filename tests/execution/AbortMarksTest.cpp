@@ -22,8 +22,9 @@ class Marks : public DefinitionFolders {
  protected:
   // Three steps: ES and NQ on Daily, NQ on Intra/5.
   std::string ThreeSteps() {
-    return Definition("DJ30", "ES/Short,NQ", {"Template=", "Daily", "Intra/5|10 Days", "", "Short=", "Daily", "",
-                                              "OptSet=", "1/A|1|9"});
+    return Definition(
+        "DJ30", "ES/Short,NQ",
+        {"Template=", "Daily", "Intra/5|10 Days", "", "Short=", "Daily", "", "OptSet=", "1/A|1|9"});
   }
   std::vector<std::string> Lines(const std::string& path) { return LinesOf(ReadFile(path)); }
   static int Count(const std::vector<std::string>& lines, const std::string& prefix) {
@@ -45,7 +46,8 @@ class Marks : public DefinitionFolders {
 
 }  // namespace
 
-// --- Reading and removing ----------------------------------------------------------------------------------------
+// --- Reading and removing
+// ----------------------------------------------------------------------------------------
 
 TEST_F(Marks, ReadingGivesTheFirstMarkOrTheReasonThereIsNone) {
   CTxt text;
@@ -71,7 +73,8 @@ TEST_F(Marks, RemovingDeletesOnlyTheMarkLinesAndLeavesAnUnmarkedFileAlone) {
   EXPECT_EQ(RemoveAbortMarks((program + "/Missing.tvd").c_str(), text), -1);
 }
 
-// --- Marks written by the runner and by hand ------------------------------------------------------------------------
+// --- Marks written by the runner and by hand
+// ------------------------------------------------------------------------
 
 TEST_F(Marks, RunnerAbortingTwiceKeepsBothCommentsButOnlyTheNewestMark) {
   std::string path = ThreeSteps();
@@ -106,7 +109,8 @@ TEST_F(Marks, ManualEntryReplacesTheWholeRunnerBlock) {
   EXPECT_EQ(lines[before.size() + 1].rfind("; Aborted at ", 0), 0u);
   EXPECT_NE(lines[before.size() + 1].find(" - Manual Entry"), std::string::npos);
   EXPECT_EQ(lines.back(), "Abort=3=3|NQ|OptSet|Daily|5000 Bars|10/12/2012|");
-  EXPECT_EQ(result.ToStd(), "Set Starting point to Step#3:\r\n3|NQ|OptSet|Daily|5000 Bars|10/12/2012|\r\nFile:\r\n" + path);
+  EXPECT_EQ(result.ToStd(),
+            "Set Starting point to Step#3:\r\n3|NQ|OptSet|Daily|5000 Bars|10/12/2012|\r\nFile:\r\n" + path);
 
   // Step -1 removes every block and says so.
   EXPECT_EQ(SetAbortMark(path.c_str(), -1, "", result), 1);
@@ -119,7 +123,8 @@ TEST_F(Marks, MarkTimeFollowsTheDateTimeForm) {
   ASSERT_EQ(RunnerAbortsAt(path, 2), 0);
   std::string comment = Lines(path)[Lines(path).size() - 2];
   int month = 0, day = 0, year = 0, h = 0, m = 0, s = 0;
-  ASSERT_EQ(std::sscanf(comment.c_str(), "; Aborted at %d/%d/%d %d:%d:%d", &month, &day, &year, &h, &m, &s), 6)
+  ASSERT_EQ(std::sscanf(comment.c_str(), "; Aborted at %d/%d/%d %d:%d:%d", &month, &day, &year, &h, &m, &s),
+            6)
       << comment;
   EXPECT_GE(year, 2020);
   EXPECT_EQ(comment.substr(comment.size() - 9, 1), " ");  // hh:mm:ss at the end, two digits each
@@ -135,7 +140,8 @@ TEST_F(Marks, SettingAMarkOnADefinitionThatDoesNotBuildChangesNothing) {
   EXPECT_EQ(ReadFile(path), before);
 }
 
-// --- Interrupted rewrites -----------------------------------------------------------------------------------------------
+// --- Interrupted rewrites
+// -----------------------------------------------------------------------------------------------
 
 namespace {
 int g_interruptions = 0;
@@ -170,15 +176,17 @@ TEST_F(Marks, InterruptedMarkWritesLeaveTheDefinitionWhole) {
   EXPECT_TRUE(FileExists(path + ".tmp~"));
 }
 
-// --- Step listing ---------------------------------------------------------------------------------------------------------
+// --- Step listing
+// ---------------------------------------------------------------------------------------------------------
 
 TEST_F(Marks, StepListIsWrittenToTheCurrentFolderWithATrailingCommaPerStep) {
   std::string path = Definition("L", "ES", {"Template=", "5 min", "", "OptSet=", "1/A|1|"});
   CTxtArray lines;
   CTxt result;
   EXPECT_EQ(WriteStepList(path.c_str(), lines, result, 0), 1);
-  std::string expected = CrLf({"Script,\"" + path + "\"", "", "SeqNbr,Symbol,Optimization,Interval,Duration,EndDate",
-                               "1,ES,OptSet,5 min,5000 Bars,10/12/2012,"});
+  std::string expected =
+      CrLf({"Script,\"" + path + "\"", "", "SeqNbr,Symbol,Optimization,Interval,Duration,EndDate",
+            "1,ES,OptSet,5 min,5000 Bars,10/12/2012,"});
   EXPECT_EQ(ReadFile(work + "/ShowCmd.csv"), expected);
   EXPECT_EQ(lines.GetSize(), 4);
 }
@@ -192,7 +200,8 @@ TEST_F(Marks, StepListOfABrokenDefinitionReturnsTheBuildersCodeAndWritesNothing)
   EXPECT_FALSE(FileExists(work + "/ShowCmd.csv"));
 }
 
-// --- Resume prompt --------------------------------------------------------------------------------------------------------
+// --- Resume prompt
+// --------------------------------------------------------------------------------------------------------
 
 TEST_F(Marks, ResumePromptAsksOnlyWhenThereIsAMark) {
   std::string path = ThreeSteps();
@@ -219,7 +228,8 @@ TEST_F(Marks, ResumePromptAsksOnlyWhenThereIsAMark) {
   EXPECT_TRUE(prompts.errors.empty());
 }
 
-// --- Set Starting Step -------------------------------------------------------------------------------------------------------
+// --- Set Starting Step
+// -------------------------------------------------------------------------------------------------------
 
 TEST_F(Marks, StartingStepIsAskedUntilInRangeAndConfirmed) {
   std::string path = ThreeSteps();
@@ -228,9 +238,12 @@ TEST_F(Marks, StartingStepIsAskedUntilInRangeAndConfirmed) {
   EXPECT_EQ(SetStartingStep(path.c_str(), prompts, 0), 3);
   EXPECT_EQ(prompts.errors, std::vector<std::string>(3, "The Step# has to be between 2 and 3"));
   EXPECT_EQ(prompts.questions[1], "Set Starting Step|Enter the Step# to start on next run:|Step#:|4|Number");
-  EXPECT_EQ(prompts.questions[5], "Start Run next time at Step#2?:\r\n\r\n2|NQ|OptSet|Daily|5000 Bars|10/12/2012|");
+  EXPECT_EQ(prompts.questions[5],
+            "Start Run next time at Step#2?:\r\n\r\n2|NQ|OptSet|Daily|5000 Bars|10/12/2012|");
   ASSERT_EQ(prompts.infos.size(), 1u);
-  EXPECT_EQ(prompts.infos[0].rfind("Set Starting point to Step#3:\r\n3|NQ|OptSet|Intra/5|10 Days|10/12/2012|", 0), 0u);
+  EXPECT_EQ(
+      prompts.infos[0].rfind("Set Starting point to Step#3:\r\n3|NQ|OptSet|Intra/5|10 Days|10/12/2012|", 0),
+      0u);
   CTxt text;
   EXPECT_EQ(ReadAbortMark(path.c_str(), text), 3);
   EXPECT_EQ(text.ToStd(), "3|NQ|OptSet|Intra/5|10 Days|10/12/2012|");
@@ -251,7 +264,8 @@ TEST_F(Marks, StartingStepStopsOnNoOrOnAListingFailure) {
   std::string before = ReadFile(path);
   prompts.answers = {Answer::No};
   EXPECT_EQ(SetStartingStep(path.c_str(), prompts, 0), 0);
-  EXPECT_EQ(prompts.questions, std::vector<std::string>{"Do you want to skip ahead in this Sequence on the next run?"});
+  EXPECT_EQ(prompts.questions,
+            std::vector<std::string>{"Do you want to skip ahead in this Sequence on the next run?"});
   EXPECT_EQ(ReadFile(path), before);
 
   std::remove(workspace.c_str());

@@ -54,7 +54,8 @@ class Builder : public DefinitionFolders {
 
 }  // namespace
 
-// --- Steps ---------------------------------------------------------------------------------------------------
+// --- Steps
+// ---------------------------------------------------------------------------------------------------
 
 TEST_F(Builder, MissingDurationAndEndDateTakeTheSettingAndTodayMinusTwoDays) {
   std::string path = Definition("A", "ES", {"Template=", "5 min", "", "OptSet=", "1/A|1|"}, "");
@@ -68,22 +69,25 @@ TEST_F(Builder, MissingDurationAndEndDateTakeTheSettingAndTodayMinusTwoDays) {
 }
 
 TEST_F(Builder, LinesWithRangeGetOnlyTheEndDateAndFullLinesStayAsWritten) {
-  std::string path = Definition("A", "ES,NQ,", {"Template=", "Intra/5|10 Days", "Daily|2 Years|1/5/2015",
-                                                 "Weekly|3 Years|", "", "OptSet=", "1/A|1|"});
+  std::string path = Definition(
+      "A", "ES,NQ,",
+      {"Template=", "Intra/5|10 Days", "Daily|2 Years|1/5/2015", "Weekly|3 Years|", "", "OptSet=", "1/A|1|"});
   ASSERT_EQ(Build(path), 6) << error.ToStd();
-  EXPECT_EQ(Commands(script), (std::vector<std::string>{
-                                  "ES|OptSet|Intra/5|10 Days|10/12/2012|", "ES|OptSet|Daily|2 Years|1/5/2015|",
-                                  "ES|OptSet|Weekly|3 Years|10/12/2012|", "NQ|OptSet|Intra/5|10 Days|10/12/2012|",
-                                  "NQ|OptSet|Daily|2 Years|1/5/2015|", "NQ|OptSet|Weekly|3 Years|10/12/2012|"}));
+  EXPECT_EQ(Commands(script),
+            (std::vector<std::string>{
+                "ES|OptSet|Intra/5|10 Days|10/12/2012|", "ES|OptSet|Daily|2 Years|1/5/2015|",
+                "ES|OptSet|Weekly|3 Years|10/12/2012|", "NQ|OptSet|Intra/5|10 Days|10/12/2012|",
+                "NQ|OptSet|Daily|2 Years|1/5/2015|", "NQ|OptSet|Weekly|3 Years|10/12/2012|"}));
   EXPECT_EQ(script.EndDate().ToStd(), "10/12/2012");
 }
 
 TEST_F(Builder, EntryWithEmptyTemplateNameUsesTheDefaultTemplateAndTheNamedSet) {
-  std::string path = Definition("A", " ES//Opt2 , NQ/Fast/", {"Template=", "Daily", "", "Fast=", "Intra/1|1 Days",
-                                                             "", "OptSet=", "1/A|1|", "", "Opt2=", "2/B|5|9"});
+  std::string path = Definition(
+      "A", " ES//Opt2 , NQ/Fast/",
+      {"Template=", "Daily", "", "Fast=", "Intra/1|1 Days", "", "OptSet=", "1/A|1|", "", "Opt2=", "2/B|5|9"});
   ASSERT_EQ(Build(path), 2) << error.ToStd();
   EXPECT_EQ(Commands(script), (std::vector<std::string>{"ES|Opt2|Daily|5000 Bars|10/12/2012|",
-                                                         "NQ|OptSet|Intra/1|1 Days|10/12/2012|"}));
+                                                        "NQ|OptSet|Intra/1|1 Days|10/12/2012|"}));
   CTxtArray first;
   EXPECT_EQ(script.GetList("o", first), 1);
   EXPECT_EQ(ToVector(first), std::vector<std::string>{"2/B|5|9|1|"});
@@ -98,19 +102,19 @@ TEST_F(Builder, TemplateThatIsNeverFoundGivesNoSteps) {
 TEST_F(Builder, SymbolsOfTheSkipListAreLeftOutWhateverTheirCase) {
   InWork("Skip.txt", {"es", " gm "});
   InWork("Cars.lst", {"GM", "F"});
-  std::string path = Definition("A", "ES/Template/Opt,List:Cars,NQ", {"Template=", "Daily", "", "OptSet=", "1/A|1|",
-                                                                       "", "Opt=", "1/A|2|"});
+  std::string path = Definition("A", "ES/Template/Opt,List:Cars,NQ",
+                                {"Template=", "Daily", "", "OptSet=", "1/A|1|", "", "Opt=", "1/A|2|"});
   ASSERT_EQ(Build(path), 2) << error.ToStd();
   EXPECT_EQ(Commands(script), (std::vector<std::string>{"F|OptSet|Daily|5000 Bars|10/12/2012|",
-                                                         "NQ|OptSet|Daily|5000 Bars|10/12/2012|"}));
+                                                        "NQ|OptSet|Daily|5000 Bars|10/12/2012|"}));
   EXPECT_EQ(script.SkipList().GetSize(), 2);
 }
 
 TEST_F(Builder, SymbolListsExpandInPlaceFromCurrentOrProgramFolderAndMissingOnesAreDropped) {
   InWork("Tech.lst", {"AAPL", "", "MSFT"});
   WriteFile(program + "/Banks.lst", CrLf({"JPM"}));
-  std::string path = Definition("A", "ES,list:Tech,List:Gone,List: Banks,NQ", {"Template=", "Daily", "",
-                                                                              "OptSet=", "1/A|1|"});
+  std::string path = Definition("A", "ES,list:Tech,List:Gone,List: Banks,NQ",
+                                {"Template=", "Daily", "", "OptSet=", "1/A|1|"});
   ASSERT_EQ(Build(path), 5) << error.ToStd();
   CTxtArray symbols;
   script.GetList("S", symbols);
@@ -136,21 +140,22 @@ TEST_F(Builder, ListScriptReturnsAtOnceAndKeepsThePreviousCommands) {
 
 TEST_F(Builder, TestScriptEmptiesTheCommandsAndBuildsNone) {
   ASSERT_EQ(Build(Definition("A", "ES", {"Template=", "Daily", "", "OptSet=", "1/A|1|"})), 1);
-  EXPECT_EQ(Build(Definition("T", "ES", {"Cmd=TestSave|3", "Template=", "Daily", "", "OptSet=", "1/A|1|"})), 0);
+  EXPECT_EQ(Build(Definition("T", "ES", {"Cmd=TestSave|3", "Template=", "Daily", "", "OptSet=", "1/A|1|"})),
+            0);
   EXPECT_EQ(script.GetCommandCount(), 0);
 }
 
 TEST_F(Builder, SkipTurnsOptimisationOffAndAnEmptySetFails) {
-  std::string path = Definition("A", "ES,NQ/Template/Real", {"Template=", "Daily", "", "OptSet=", "SKIP", "",
-                                                              "Real=", "4/D|1|3"});
+  std::string path = Definition("A", "ES,NQ/Template/Real",
+                                {"Template=", "Daily", "", "OptSet=", "SKIP", "", "Real=", "4/D|1|3"});
   ASSERT_EQ(Build(path), 2) << error.ToStd();
   EXPECT_EQ(runOpt, 0);
   CTxtArray first;
   script.GetList("O", first);
   EXPECT_EQ(ToVector(first), std::vector<std::string>{"4/D|1|3|1|"});
 
-  std::string missing = Definition("B", "ES/Template/Empty", {"Template=", "Daily", "", "Empty=", "", "OptSet=",
-                                                               "1/A|1|"});
+  std::string missing =
+      Definition("B", "ES/Template/Empty", {"Template=", "Daily", "", "Empty=", "", "OptSet=", "1/A|1|"});
   EXPECT_EQ(Build(missing), -5);
   EXPECT_EQ(error.ToStd(), "Strategy Optimization Definition 'Empty' is missing in:\r\n" + missing);
 }
@@ -165,21 +170,22 @@ TEST_F(Builder, RunOptStartsFromTheSetting) {
 }
 
 TEST_F(Builder, AbortMarksAtTheEndNeverBecomeParametersOrTimeframes) {
-  std::string path = Definition("A", "ES,NQ/Last", {"OptSet=", "1/A|1|9|", ";", "; Aborted at 1/1/2020 10:00:00",
-                                                    "Abort=2=ES|OptSet|Daily|", "", "Last=", "Weekly", ";",
-                                                    "; Aborted at 1/1/2020 10:00:00", "Abort=3=x", "", "Template=",
-                                                    "Daily"});
+  std::string path = Definition(
+      "A", "ES,NQ/Last",
+      {"OptSet=", "1/A|1|9|", ";", "; Aborted at 1/1/2020 10:00:00", "Abort=2=ES|OptSet|Daily|", "",
+       "Last=", "Weekly", ";", "; Aborted at 1/1/2020 10:00:00", "Abort=3=x", "", "Template=", "Daily"});
   ASSERT_EQ(Build(path), 2) << error.ToStd();
   CTxtArray first;
   script.GetList("O", first);
   EXPECT_EQ(ToVector(first), std::vector<std::string>{"1/A|1|9|1|"});
   EXPECT_EQ(Commands(script), (std::vector<std::string>{"ES|OptSet|Daily|5000 Bars|10/12/2012|",
-                                                         "NQ|OptSet|Weekly|5000 Bars|10/12/2012|"}));
+                                                        "NQ|OptSet|Weekly|5000 Bars|10/12/2012|"}));
 }
 
 TEST_F(Builder, RunValuesComeFromTheirKeys) {
-  std::string path = Definition("A", "ES", {"MultiData=on", "Genetic=10|0.5|20|0.3|", "", "Template=", "Daily", "",
-                                            "OptSet=", "1/A|1|"});
+  std::string path = Definition(
+      "A", "ES",
+      {"MultiData=on", "Genetic=10|0.5|20|0.3|", "", "Template=", "Daily", "", "OptSet=", "1/A|1|"});
   ASSERT_EQ(Build(path), 1);
   EXPECT_EQ(script.MultiData(), 1);
   EXPECT_EQ(script.Genetic().ToStd(), "10|0.5|20|0.3|");
@@ -187,16 +193,17 @@ TEST_F(Builder, RunValuesComeFromTheirKeys) {
   expected.MakeFnDOS();
   EXPECT_EQ(script.Workspace().ToStd(), expected.ToStd());
 
-  WriteFile(path, CrLf({"Workspace=" + workspace, "Symbols=ES", "MultiData=0", "Template=", "Daily", "", "OptSet=",
-                        "1/A|1|"}));
+  WriteFile(path, CrLf({"Workspace=" + workspace, "Symbols=ES", "MultiData=0", "Template=", "Daily", "",
+                        "OptSet=", "1/A|1|"}));
   ASSERT_EQ(Build(path), 1);
   EXPECT_EQ(script.MultiData(), 0);
   EXPECT_TRUE(script.Genetic().IsEmpty());
 }
 
 TEST_F(Builder, MultiSymbolLinesBecomeOneCommandEach) {
-  std::string path = Definition("M", "*multi,", {"Template=", "ES|5 min;NQ|5 min|100 Bars", "YM|Daily|2 Years|1/2/2012;",
-                                                 "", "OptSet=", "1/A|1|"});
+  std::string path = Definition(
+      "M", "*multi,",
+      {"Template=", "ES|5 min;NQ|5 min|100 Bars", "YM|Daily|2 Years|1/2/2012;", "", "OptSet=", "1/A|1|"});
   ASSERT_EQ(Build(path), 2) << error.ToStd();
   EXPECT_TRUE(script.IsMultiSymbol());
   EXPECT_EQ(Commands(script),
@@ -207,7 +214,8 @@ TEST_F(Builder, MultiSymbolLinesBecomeOneCommandEach) {
   EXPECT_EQ(command.OptSet().ToStd(), "OptSet");
 }
 
-// --- Failures --------------------------------------------------------------------------------------------------
+// --- Failures
+// --------------------------------------------------------------------------------------------------
 
 TEST_F(Builder, FailuresCarryTheirCodesAndMessages) {
   std::string missing = program + "/Missing.tvd";
@@ -218,12 +226,13 @@ TEST_F(Builder, FailuresCarryTheirCodesAndMessages) {
   EXPECT_EQ(Build(empty), -2);
   EXPECT_EQ(error.ToStd(), "Remote Script " + empty + " empty");
 
-  std::string noSymbols = WriteFile(program + "/NoSym.tvd", CrLf({"Workspace=" + workspace, "Template=", "Daily"}));
+  std::string noSymbols =
+      WriteFile(program + "/NoSym.tvd", CrLf({"Workspace=" + workspace, "Template=", "Daily"}));
   EXPECT_EQ(Build(noSymbols), -4);
   EXPECT_EQ(error.ToStd(), "No symbols defined in Sequence " + noSymbols + " (Symbols=)");
 
-  std::string noWorkspace = WriteFile(program + "/NoWs.tvd", CrLf({"Symbols=ES", "Template=", "Daily", "", "OptSet=",
-                                                                    "1/A|1|"}));
+  std::string noWorkspace =
+      WriteFile(program + "/NoWs.tvd", CrLf({"Symbols=ES", "Template=", "Daily", "", "OptSet=", "1/A|1|"}));
   EXPECT_EQ(Build(noWorkspace), -3);
   EXPECT_EQ(error.ToStd(), "Workspace= entry missing in " + noWorkspace);
 }
@@ -238,15 +247,17 @@ TEST_F(Builder, DeletedWorkspaceFailsEvenWhenEverythingElseIsValid) {
   EXPECT_EQ(error.ToStd().rfind("Workspace " + dos.ToStd() + " not found (", 0), 0u) << error.ToStd();
 }
 
-// --- Queries ---------------------------------------------------------------------------------------------------
+// --- Queries
+// ---------------------------------------------------------------------------------------------------
 
 TEST_F(Builder, TimeframeLinesFollowTheSymbolOfTheChosenOrCurrentStep) {
-  std::string path = Definition("A", "ES,nq,NQ", {"Template=", "Daily|2 Years", "Intra/5|10 Days|1/1/2012", "",
-                                                  "OptSet=", "1/A|1|"});
+  std::string path = Definition(
+      "A", "ES,nq,NQ", {"Template=", "Daily|2 Years", "Intra/5|10 Days|1/1/2012", "", "OptSet=", "1/A|1|"});
   ASSERT_EQ(Build(path), 6);
   EXPECT_EQ(script.FillTimeframeLines(3), 4);
-  EXPECT_EQ(ToVector(script.TimeframeLines()),
-            (std::vector<std::string>{"Daily|2 Years", "Intra/5|10 Days", "Daily|2 Years", "Intra/5|10 Days"}));
+  EXPECT_EQ(
+      ToVector(script.TimeframeLines()),
+      (std::vector<std::string>{"Daily|2 Years", "Intra/5|10 Days", "Daily|2 Years", "Intra/5|10 Days"}));
   EXPECT_EQ(script.FillTimeframeLines(-1), -1);
   script.SetCurrentStep(1);
   EXPECT_EQ(script.FillTimeframeLines(-1), 2);
@@ -274,7 +285,8 @@ TEST(RunCommandFields, OrdinaryFormAndListingLine) {
   EXPECT_EQ(line.ToStd(), "1,ES,OptSet,5 min,5000 Bars,10/12/2012,");
 }
 
-// --- The editor's view and round trips ---------------------------------------------------------------------------
+// --- The editor's view and round trips
+// ---------------------------------------------------------------------------
 
 TEST_F(Builder, SavedDefinitionReadsBackAsTheEditorWroteIt) {
   SequenceDefinition def;
@@ -313,7 +325,8 @@ TEST_F(Builder, SavedDefinitionReadsBackAsTheEditorWroteIt) {
 }
 
 TEST_F(Builder, EditorViewDropsPerLineEndDatesAndFillsMissingRanges) {
-  std::string path = Definition("A", "ES", {"Template=", "Daily|2 Years|1/5/2015", "Daily", "", "OptSet=", "1/A|1|"});
+  std::string path =
+      Definition("A", "ES", {"Template=", "Daily|2 Years|1/5/2015", "Daily", "", "OptSet=", "1/A|1|"});
   SequenceDefinition def;
   ASSERT_EQ(script.LoadDefinition(path.c_str(), def, error), 2);
   EXPECT_EQ(ToVector(def.templateLines), (std::vector<std::string>{"Daily|2 Years", "Daily|5000 Bars"}));
@@ -321,7 +334,8 @@ TEST_F(Builder, EditorViewDropsPerLineEndDatesAndFillsMissingRanges) {
 }
 
 TEST_F(Builder, EditorViewKeepsTimeframesAndSkipOfADefinitionWithoutSteps) {
-  std::string path = Definition("A", "", {"Template=", "Daily|2 Years|1/5/2015", "Weekly", "", "OptSet=", "SKIP"});
+  std::string path =
+      Definition("A", "", {"Template=", "Daily|2 Years|1/5/2015", "Weekly", "", "OptSet=", "SKIP"});
   SequenceDefinition def;
   ASSERT_EQ(script.LoadDefinition(path.c_str(), def, error), 0) << error.ToStd();
   EXPECT_EQ(def.symbols.GetSize(), 0);
@@ -345,5 +359,6 @@ TEST_F(Builder, EditorViewOfAMultiStreamDefinitionKeepsItsLines) {
   CTxt msg;
   ASSERT_EQ(def.Save(msg), 0);
   ASSERT_EQ(Build(path), 1);
-  EXPECT_EQ(script.GetCommand(0), std::string("OptSet;ES|5 min|5000 Bars|10/12/2012;NQ|5 min|5000 Bars|10/12/2012;"));
+  EXPECT_EQ(script.GetCommand(0),
+            std::string("OptSet;ES|5 min|5000 Bars|10/12/2012;NQ|5 min|5000 Bars|10/12/2012;"));
 }

@@ -60,7 +60,8 @@ class DefinitionFolders : public ::testing::Test {
   }
 
   // A definition file in the program folder with the given body lines after Workspace= and Symbols=.
-  std::string Definition(const std::string& name, const std::string& symbols, const std::vector<std::string>& body,
+  std::string Definition(const std::string& name, const std::string& symbols,
+                         const std::vector<std::string>& body,
                          const std::string& endDate = "EndDate=10/12/2012") {
     std::vector<std::string> lines = {"Workspace=" + workspace, "Symbols=" + symbols};
     if (!endDate.empty()) lines.push_back(endDate);

@@ -91,8 +91,8 @@ TEST_F(DefinitionWriting, EmptySymbolListStillWritesTheKeyAndSaves) {
 
 TEST_F(DefinitionWriting, ActiveAbortMarkOfTheReplacedFileBecomesAComment) {
   std::string path = program + "/DJ30.tvd";
-  WriteFile(path, CrLf({"Workspace=x", "Symbols=ES,", "", "OptSet=", "1/A|1|", ";", "; Aborted at 1/2/2020 10:00:00",
-                        "Abort=12=ES|OptSet|Daily|2 Years|1/2/2020|"}));
+  WriteFile(path, CrLf({"Workspace=x", "Symbols=ES,", "", "OptSet=", "1/A|1|", ";",
+                        "; Aborted at 1/2/2020 10:00:00", "Abort=12=ES|OptSet|Daily|2 Years|1/2/2020|"}));
   SequenceDefinition def = SampleDefinition(path);
   CTxt msg;
   ASSERT_EQ(def.Save(msg), 0) << msg.ToStd();
@@ -127,7 +127,8 @@ TEST_F(DefinitionWriting, SaveIntoAMissingFolderFailsWithTheReason) {
   EXPECT_NE(msg.ToStd().find("Cannot open"), std::string::npos) << msg.ToStd();
 }
 
-// --- Fault: an interrupted rewrite never truncates the definition -----------------------------------------------
+// --- Fault: an interrupted rewrite never truncates the definition
+// -----------------------------------------------
 
 namespace {
 std::string g_tempSeen;
@@ -139,8 +140,8 @@ bool StopBeforeRename(const char* tempPath, const char*) {
 
 TEST_F(DefinitionWriting, InterruptedRewriteLeavesOriginalIntactAndTheNewContentInTheTemporaryFile) {
   std::string path = program + "/DJ30.tvd";
-  std::string original = CrLf({"Workspace=old", "Symbols=ES,", "EndDate=1/1/2010", "", "Template=", "Daily", "",
-                               "OptSet=", "1/A|1|2|1|"});
+  std::string original = CrLf({"Workspace=old", "Symbols=ES,", "EndDate=1/1/2010", "", "Template=", "Daily",
+                               "", "OptSet=", "1/A|1|2|1|"});
   WriteFile(path, original);
   SequenceDefinition def = SampleDefinition(path);
   CTxtArray expectedLines;
@@ -164,7 +165,8 @@ TEST_F(DefinitionWriting, InterruptedRewriteLeavesOriginalIntactAndTheNewContent
   EXPECT_FALSE(FileExists(g_tempSeen));
 }
 
-// --- Reading rules ------------------------------------------------------------------------------------------------
+// --- Reading rules
+// ------------------------------------------------------------------------------------------------
 
 TEST(DefinitionReading, KeyValuesKeepEqualSignsAndMatchAtLineStartIgnoringCase) {
   CTxtArray lines = FromVector({"  Symbols=NOT,", "symbols=ES,NQ,", "Genetic=a=b", "Abort=7=ES|x=y|"});
@@ -184,9 +186,9 @@ TEST(DefinitionReading, KeyValuesKeepEqualSignsAndMatchAtLineStartIgnoringCase) 
 }
 
 TEST(DefinitionReading, TemplateSectionSkipsCommentsAndEndsAtEmptyLineOrMark) {
-  CTxtArray lines = FromVector({"Symbols=ES,", "", "Template=", "  Daily  ", "; old one", "Intra/5|10 Days", "",
-                                "Weekly", "", "Named=", "Monthly", ";", "; Aborted at 1/1/2020 00:00:00",
-                                "Abort=2=x"});
+  CTxtArray lines =
+      FromVector({"Symbols=ES,", "", "Template=", "  Daily  ", "; old one", "Intra/5|10 Days", "", "Weekly",
+                  "", "Named=", "Monthly", ";", "; Aborted at 1/1/2020 00:00:00", "Abort=2=x"});
   CTxtArray out;
   EXPECT_EQ(ReadTemplateSection(lines, "Template", out), 2);
   EXPECT_EQ(ToVector(out), (std::vector<std::string>{"Daily", "Intra/5|10 Days"}));
@@ -259,7 +261,8 @@ TEST(DefinitionReading, FileSafeNamesReplaceEveryOtherCharacter) {
   EXPECT_EQ(name.ToStd(), "My_Seq_1_2_(ok)~#$[x]{y}+-_");
 }
 
-// --- List files -----------------------------------------------------------------------------------------------------
+// --- List files
+// -----------------------------------------------------------------------------------------------------
 
 class ListFiles : public DefinitionFolders {};
 
