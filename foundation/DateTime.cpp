@@ -19,11 +19,12 @@ const char* const kMonthNames[12] = {"January", "February", "March",     "April"
 const char* const kMonthShort[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 // "Wednsday" is the name users and result files have always seen; kept as it is.
-const char* const kDayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednsday", "Thursday", "Friday", "Saturday"};
+const char* const kDayNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednsday",
+                                  "Thursday", "Friday", "Saturday"};
 const char* const kDayShort[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 constexpr int kSecondsPerDay = 86400;
-constexpr int kJulianUnixEpoch = 2440588;       // 1 January 1970
+constexpr int kJulianUnixEpoch = 2440588;        // 1 January 1970
 constexpr int kJulianSpreadsheetBase = 2415019;  // 30 December 1899
 
 int JulianOf(int year, int month, int day) {
@@ -45,7 +46,9 @@ void CivilOfJulian(int jdn, int& year, int& month, int& day) {
   year = 100 * b + d - 4800 + m / 10;
 }
 
-int WeekDayOfJulian(int jdn) { return (jdn + 1) % 7; }
+int WeekDayOfJulian(int jdn) {
+  return (jdn + 1) % 7;
+}
 
 int64_t FloorDiv(int64_t a, int64_t b) {
   int64_t q = a / b;
@@ -53,7 +56,9 @@ int64_t FloorDiv(int64_t a, int64_t b) {
   return q;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string TrimmedBlanks(const char* text) {
   std::string s = text ? text : "";
@@ -76,9 +81,13 @@ std::string Word(const std::string& s, int index) {
   }
 }
 
-bool SameWord(const std::string& a, const char* b) { return CompareNoCase(a.c_str(), b, 1) == 0; }
+bool SameWord(const std::string& a, const char* b) {
+  return CompareNoCase(a.c_str(), b, 1) == 0;
+}
 
-int CurrentLocalYear() { return CZELDateTime::ReadLocalClock().year; }
+int CurrentLocalYear() {
+  return CZELDateTime::ReadLocalClock().year;
+}
 
 // Two-digit years: below 70 in the 2000s, below 100 in the 1900s; -1 outside 1900-2999.
 int ExpandYear(int year) {
@@ -118,7 +127,9 @@ bool EndsWithPM(const std::string& s) {
          std::toupper(static_cast<unsigned char>(s[s.size() - 1])) == 'M';
 }
 
-void LogInvalid(const char* what, int value) { LogTrace("DateTime", kLogNormal, "Invalid %s: %d", what, value); }
+void LogInvalid(const char* what, int value) {
+  LogTrace("DateTime", kLogNormal, "Invalid %s: %d", what, value);
+}
 
 }  // namespace
 
@@ -129,8 +140,8 @@ bool CZELDateTime::IsEmpty() const {
 }
 
 bool CZELDateTime::IsValid() const {
-  return m_month >= 1 && m_month <= 12 && m_day >= 1 && m_day <= DayMonth(GetYear(), m_month) && m_hour <= 23 &&
-         m_minute <= 59 && m_second <= 59;
+  return m_month >= 1 && m_month <= 12 && m_day >= 1 && m_day <= DayMonth(GetYear(), m_month) &&
+         m_hour <= 23 && m_minute <= 59 && m_second <= 59;
 }
 
 void CZELDateTime::FixDate() {
@@ -213,7 +224,8 @@ int CZELDateTime::SetDT(int date, int time) {
 
 int CZELDateTime::SetDate(int year, int month, int day) {
   if (year < 100) year += 2000;
-  if (year < 1900 || year > 2155 || month < 1 || month > 12 || day < 1 || day > DayMonth(year, month)) return -1;
+  if (year < 1900 || year > 2155 || month < 1 || month > 12 || day < 1 || day > DayMonth(year, month))
+    return -1;
   m_year = static_cast<unsigned char>(year - 1900);
   m_month = static_cast<unsigned char>(month);
   m_day = static_cast<unsigned char>(day);
@@ -319,7 +331,9 @@ int CZELDateTime::SetDTJul(int julianDay) {
   return julianDay - today.GetJulian();
 }
 
-int CZELDateTime::SetDTJul(const char* julianDay) { return SetDTJul(julianDay ? std::atoi(julianDay) : 0); }
+int CZELDateTime::SetDTJul(const char* julianDay) {
+  return SetDTJul(julianDay ? std::atoi(julianDay) : 0);
+}
 
 int CZELDateTime::SetNow() {
   SetFromClock(ReadLocalClock());
@@ -338,7 +352,8 @@ int CZELDateTime::SetNowEST() {
 }
 
 int CZELDateTime::GetESTOffsetSec() {
-  return static_cast<int>(datetime_platform::EasternMinusUtcSeconds() - datetime_platform::LocalMinusUtcSeconds());
+  return static_cast<int>(datetime_platform::EasternMinusUtcSeconds() -
+                          datetime_platform::LocalMinusUtcSeconds());
 }
 
 int CZELDateTime::SetDTFile(const char* path, char which) {
@@ -351,8 +366,12 @@ int CZELDateTime::SetDTFile(const char* path, char which) {
   return 0;
 }
 
-CZELDateTime::Clock CZELDateTime::ReadLocalClock() { return datetime_platform::LocalNow(); }
-CZELDateTime::Clock CZELDateTime::ReadUtcClock() { return datetime_platform::UtcNow(); }
+CZELDateTime::Clock CZELDateTime::ReadLocalClock() {
+  return datetime_platform::LocalNow();
+}
+CZELDateTime::Clock CZELDateTime::ReadUtcClock() {
+  return datetime_platform::UtcNow();
+}
 
 void CZELDateTime::SetFromClock(const Clock& c) {
   m_year = static_cast<unsigned char>(c.year - 1900);
@@ -422,10 +441,18 @@ int CZELDateTime::GetDate(int mode) const {
   return mode == 1 ? century : yyyymmdd;
 }
 
-int CZELDateTime::GetTime() const { return m_hour * 10000 + m_minute * 100 + m_second; }
-int CZELDateTime::GetTimeSec() const { return m_hour * 3600 + m_minute * 60 + m_second; }
-int64_t CZELDateTime::GetDT() const { return static_cast<int64_t>(GetDate(-2)) * 1000000 + GetTime(); }
-int CZELDateTime::GetJulian() const { return JulianOf(GetYear(), m_month, m_day); }
+int CZELDateTime::GetTime() const {
+  return m_hour * 10000 + m_minute * 100 + m_second;
+}
+int CZELDateTime::GetTimeSec() const {
+  return m_hour * 3600 + m_minute * 60 + m_second;
+}
+int64_t CZELDateTime::GetDT() const {
+  return static_cast<int64_t>(GetDate(-2)) * 1000000 + GetTime();
+}
+int CZELDateTime::GetJulian() const {
+  return JulianOf(GetYear(), m_month, m_day);
+}
 
 int CZELDateTime::GetWeekDay(int mondayBased) const {
   int wd = WeekDayOfJulian(GetJulian());
@@ -438,7 +465,9 @@ int CZELDateTime::GetWeekStart(int mondayBased) const {
   return start.GetDate(-2);
 }
 
-int CZELDateTime::GetMonthDate() const { return GetYear() * 10000 + m_month * 100 + 1; }
+int CZELDateTime::GetMonthDate() const {
+  return GetYear() * 10000 + m_month * 100 + 1;
+}
 
 int CZELDateTime::GetQtrDate(int end) const {
   int firstMonth = (m_month - 1) / 3 * 3 + 1;
@@ -447,7 +476,9 @@ int CZELDateTime::GetQtrDate(int end) const {
   return GetYear() * 10000 + lastMonth * 100 + DayMonth(GetYear(), lastMonth);
 }
 
-int CZELDateTime::GetJulianWeek(int mondayBased) const { return (GetJulian() - GetWeekDay(mondayBased)) / 7; }
+int CZELDateTime::GetJulianWeek(int mondayBased) const {
+  return (GetJulian() - GetWeekDay(mondayBased)) / 7;
+}
 
 int CZELDateTime::GetWeekSeq(int mondayBased) const {
   int startJulian = GetJulian() - GetWeekDay(mondayBased);
@@ -463,38 +494,70 @@ int CZELDateTime::GetTxt(CTxt& out, int mode) const {
   const bool pm = h >= 12;
   const char* shortMonth = (M >= 1 && M <= 12) ? kMonthShort[M - 1] : "?";
   switch (mode) {
-    case 0: return out.Format("%04d%02d%02d %02d:%02d:%02d", Y, M, D, h, m, s);
-    case 1: return out.Format("%04d%02d%02d", Y, M, D);
-    case 2: return out.Format("%02d:%02d:%02d", h, m, s);
-    case 3: return out.Format("%d/%d/%02d %02d:%02d:%02d", M, D, y, h, m, s);
-    case 4: return out.Format("%d/%d/%02d", M, D, y);
-    case 5: return out.Format("%02d:%02d", h, m);
-    case 6: return out.Format("%d/%d/%04d", M, D, Y);
-    case 7: return out.Format("%02d:%02d:%02d%s", h12, m, s, pm ? "PM" : "AM");
-    case 8: return out.Format("%02d:%02d%s", h12, m, pm ? "PM" : "AM");
-    case 9: return out.Format("%d/%d/%04d %02d:%02d:%02d", M, D, Y, h, m, s);
-    case 10: return out.Format("%04d%02d%02d_%02d%02d%02d", Y, M, D, h, m, s);
-    case 11: return out.Format("%02d%02d%02d", h, m, s);
-    case 12: return out.Format("%02d/%02d/%04d", M, D, Y);
-    case 13: return out.Format("%02d/%02d/%04d %02d:%02d", M, D, Y, h, m);
-    case 14: return out.Format("%02d/%02d", M, D);
-    case 15: return out.Format("%02d/%02d/%04d %02d:%02d%s", M, D, Y, h12, m, pm ? "PM" : "AM");
-    case 16: return out.Format("%02d/%02d/%04d %02d:%02d:%02d%s", M, D, Y, h12, m, s, pm ? "PM" : "AM");
-    case 17: return out.Format("%02d/%02d/%04d %02d:%02d:%02d", M, D, Y, h, m, s);
-    case 18: return out.Format("%d/%d/%04d,%02d:%02d:%02d", M, D, Y, h, m, s);
-    case 19: return out.Format("%02d/%02d/%04d|%02d:%02d:%02d", M, D, Y, h, m, s);
-    case 20: return out.Format("%d/%04d", M, Y);
-    case 21: return out.Format("%04d-Q%d", Y, (M - 1) / 3 + 1);
-    case 22: return out.Format("%s/%04d", shortMonth, Y);
-    case 23: return out.Format("%s/%02d", shortMonth, y);
-    case 24: return out.Format("%02d/%02d/%04d,%02d:%02d:%02d", M, D, Y, h, m, s);
-    case 25: return out.Format("%02d/%02d/%04d,%02d:%02d", M, D, Y, h, m);
-    case 26: return out.Format("%d/%d", M, D);
-    case 27: return out.Format("%d/%d/%d %02d:%02d", M, D, Y, h, m);
-    case 28: return out.Format("%s+%d%%2C+%04d", shortMonth, D, Y);
-    case 29: return out.Format("%s/%d/%04d %02d:%02d:%02d", shortMonth, D, Y, h, m, s);
-    case 30: return out.Format("%d/%d/%d", Y, M, D);
-    default: return out.GetLength();
+    case 0:
+      return out.Format("%04d%02d%02d %02d:%02d:%02d", Y, M, D, h, m, s);
+    case 1:
+      return out.Format("%04d%02d%02d", Y, M, D);
+    case 2:
+      return out.Format("%02d:%02d:%02d", h, m, s);
+    case 3:
+      return out.Format("%d/%d/%02d %02d:%02d:%02d", M, D, y, h, m, s);
+    case 4:
+      return out.Format("%d/%d/%02d", M, D, y);
+    case 5:
+      return out.Format("%02d:%02d", h, m);
+    case 6:
+      return out.Format("%d/%d/%04d", M, D, Y);
+    case 7:
+      return out.Format("%02d:%02d:%02d%s", h12, m, s, pm ? "PM" : "AM");
+    case 8:
+      return out.Format("%02d:%02d%s", h12, m, pm ? "PM" : "AM");
+    case 9:
+      return out.Format("%d/%d/%04d %02d:%02d:%02d", M, D, Y, h, m, s);
+    case 10:
+      return out.Format("%04d%02d%02d_%02d%02d%02d", Y, M, D, h, m, s);
+    case 11:
+      return out.Format("%02d%02d%02d", h, m, s);
+    case 12:
+      return out.Format("%02d/%02d/%04d", M, D, Y);
+    case 13:
+      return out.Format("%02d/%02d/%04d %02d:%02d", M, D, Y, h, m);
+    case 14:
+      return out.Format("%02d/%02d", M, D);
+    case 15:
+      return out.Format("%02d/%02d/%04d %02d:%02d%s", M, D, Y, h12, m, pm ? "PM" : "AM");
+    case 16:
+      return out.Format("%02d/%02d/%04d %02d:%02d:%02d%s", M, D, Y, h12, m, s, pm ? "PM" : "AM");
+    case 17:
+      return out.Format("%02d/%02d/%04d %02d:%02d:%02d", M, D, Y, h, m, s);
+    case 18:
+      return out.Format("%d/%d/%04d,%02d:%02d:%02d", M, D, Y, h, m, s);
+    case 19:
+      return out.Format("%02d/%02d/%04d|%02d:%02d:%02d", M, D, Y, h, m, s);
+    case 20:
+      return out.Format("%d/%04d", M, Y);
+    case 21:
+      return out.Format("%04d-Q%d", Y, (M - 1) / 3 + 1);
+    case 22:
+      return out.Format("%s/%04d", shortMonth, Y);
+    case 23:
+      return out.Format("%s/%02d", shortMonth, y);
+    case 24:
+      return out.Format("%02d/%02d/%04d,%02d:%02d:%02d", M, D, Y, h, m, s);
+    case 25:
+      return out.Format("%02d/%02d/%04d,%02d:%02d", M, D, Y, h, m);
+    case 26:
+      return out.Format("%d/%d", M, D);
+    case 27:
+      return out.Format("%d/%d/%d %02d:%02d", M, D, Y, h, m);
+    case 28:
+      return out.Format("%s+%d%%2C+%04d", shortMonth, D, Y);
+    case 29:
+      return out.Format("%s/%d/%04d %02d:%02d:%02d", shortMonth, D, Y, h, m, s);
+    case 30:
+      return out.Format("%d/%d/%d", Y, M, D);
+    default:
+      return out.GetLength();
   }
 }
 
@@ -512,8 +575,8 @@ int CZELDateTime::Compare(const CZELDateTime* other, int depth) const {
     other = &now;
   }
   const unsigned char mine[6] = {m_year, m_month, m_day, m_hour, m_minute, m_second};
-  const unsigned char theirs[6] = {other->m_year,  other->m_month,  other->m_day,
-                                   other->m_hour,  other->m_minute, other->m_second};
+  const unsigned char theirs[6] = {other->m_year, other->m_month,  other->m_day,
+                                   other->m_hour, other->m_minute, other->m_second};
   for (int i = 0; i < depth && i < 6; ++i) {
     if (mine[i] != theirs[i]) return mine[i] < theirs[i] ? -1 : 1;
   }
@@ -547,7 +610,9 @@ int64_t CZELDateTime::GetDiffSecBig(const CZELDateTime* other) const {
   return other->SecondsSinceEpoch() - SecondsSinceEpoch();
 }
 
-int CZELDateTime::GetDiffSec(const CZELDateTime* other) const { return static_cast<int>(GetDiffSecBig(other)); }
+int CZELDateTime::GetDiffSec(const CZELDateTime* other) const {
+  return static_cast<int>(GetDiffSecBig(other));
+}
 double CZELDateTime::GetDiffDays(const CZELDateTime* other) const {
   return static_cast<double>(GetDiffSecBig(other)) / kSecondsPerDay;
 }
@@ -587,7 +652,9 @@ int CZELDateTime::GetDurTxtHMS(CTxt& out, const CZELDateTime* other) const {
 
 // --- Arithmetic -----------------------------------------------------------------------------------------
 
-void CZELDateTime::ShiftYear(int n) { m_year = static_cast<unsigned char>(m_year + n); }
+void CZELDateTime::ShiftYear(int n) {
+  m_year = static_cast<unsigned char>(m_year + n);
+}
 
 void CZELDateTime::ShiftMonth(int n) {
   if (n > 0) {
@@ -617,7 +684,9 @@ void CZELDateTime::ShiftMonth(int n) {
   }
 }
 
-void CZELDateTime::StepDays(int n) { SetFromJulian(GetJulian() + n); }
+void CZELDateTime::StepDays(int n) {
+  SetFromJulian(GetJulian() + n);
+}
 
 void CZELDateTime::ShiftDate(int n, int marketDays) {
   if (!marketDays) {
@@ -666,7 +735,9 @@ int CZELDateTime::DayMonth(int year, int month) {
   return (month == 2 && DayYear(year) == 366) ? 29 : days[month - 1];
 }
 
-int CZELDateTime::Jan1(int year) { return WeekDayOfJulian(JulianOf(year, 1, 1)); }
+int CZELDateTime::Jan1(int year) {
+  return WeekDayOfJulian(JulianOf(year, 1, 1));
+}
 
 int CZELDateTime::GetMonthTxt(int month, CTxt& out, int shortName) {
   if (month < 1 || month > 12) return out.Format("?%d", month);
@@ -710,8 +781,8 @@ int CZELDateTime::GetFileTimeStamp(CTxt& out) {
 
 int CZELDateTime::GetCurrDateTimemSecCTxt(CTxt& out) {
   Clock c = ReadLocalClock();
-  return out.Format("%02d%02d%02d|%02d:%02d:%02d.%03d", c.year % 100, c.month, c.day, c.hour, c.minute, c.second,
-                    c.millisecond);
+  return out.Format("%02d%02d%02d|%02d:%02d:%02d.%03d", c.year % 100, c.month, c.day, c.hour, c.minute,
+                    c.second, c.millisecond);
 }
 
 std::string CZELDateTime::GetCurrDateStr() {

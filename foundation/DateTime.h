@@ -26,9 +26,9 @@ class CZELDateTime {
 
   // --- State -------------------------------------------------------------------------------------
   void Reset() { *this = CZELDateTime(); }
-  bool IsEmpty() const;   // all six fields zero
+  bool IsEmpty() const;  // all six fields zero
   bool IsFilled() const { return !IsEmpty(); }
-  bool IsValid() const;   // month 1-12, day within the month, hour <= 23, minute and second <= 59
+  bool IsValid() const;  // month 1-12, day within the month, hour <= 23, minute and second <= 59
   static bool IsDate(int yyyymmdd) { return yyyymmdd >= 19000101 && yyyymmdd < 29991232; }
   static bool IsTime(int hhmmss) { return hhmmss >= 0 && hhmmss < 240001; }
   void Copy(const CZELDateTime& other) { *this = other; }
@@ -53,7 +53,7 @@ class CZELDateTime {
   // local time of day now; else ParseTime, then a trailing "PM" adds 12 hours (wrapping at 24).
   int SetTime(const char* text);
   int SetTimeHMS(int hhmmss);  // -1 hours above 24, -2 minutes above 59, -4 24 with minutes or seconds
-  int SetDT64(const char* yyyymmddhhmmss);   // a date part below 1 empties the value and gives -1
+  int SetDT64(const char* yyyymmddhhmmss);  // a date part below 1 empties the value and gives -1
   // A file's time in local time: 'A' access, 'C' creation, 'M' last write, 'S' modification time from the
   // file status. The value is empty and the result -1 for another letter, -2 when the times cannot be read.
   int SetDTFile(const char* path, char which);
@@ -77,25 +77,37 @@ class CZELDateTime {
   static int ParseTime(const char* text);
 
   // --- Reading ---------------------------------------------------------------------------------------
-  int GetYear() const { return 1900 + m_year; }
-  int GetMonth() const { return m_month; }
-  int GetDay() const { return m_day; }
-  int GetHour() const { return m_hour; }
-  int GetMinute() const { return m_minute; }
-  int GetSecond() const { return m_second; }
+  int GetYear() const {
+    return 1900 + m_year;
+  }
+  int GetMonth() const {
+    return m_month;
+  }
+  int GetDay() const {
+    return m_day;
+  }
+  int GetHour() const {
+    return m_hour;
+  }
+  int GetMinute() const {
+    return m_minute;
+  }
+  int GetSecond() const {
+    return m_second;
+  }
   // 0: YYYYMMDD, 1: century date ((year - 1900) * 10000 + MMDD), both 0 when not valid; -1: century date,
   // -2 or less: YYYYMMDD, both without the validity test.
   int GetDate(int mode = 0) const;
-  int GetTime() const;     // HHMMSS
-  int GetTimeSec() const;  // seconds since midnight
-  int64_t GetDT() const;   // YYYYMMDD * 1,000,000 + HHMMSS
-  int GetJulian() const;   // Julian day number (1 January 2000 is 2451545)
+  int GetTime() const;                          // HHMMSS
+  int GetTimeSec() const;                       // seconds since midnight
+  int64_t GetDT() const;                        // YYYYMMDD * 1,000,000 + HHMMSS
+  int GetJulian() const;                        // Julian day number (1 January 2000 is 2451545)
   int GetWeekDay(int mondayBased = 0) const;    // 0 Sunday .. 6 Saturday; mondayBased: 0 Monday .. 6 Sunday
   int GetWeekStart(int mondayBased = 0) const;  // YYYYMMDD of the week's first day
   int GetMonthDate() const;                     // YYYYMMDD of the month's first day
   int GetQtrDate(int end = 0) const;            // YYYYMMDD of the quarter's first (or last) day
   int GetJulianWeek(int mondayBased = 0) const;
-  int GetWeekSeq(int mondayBased = 0) const;    // year * 100 + week of the year
+  int GetWeekSeq(int mondayBased = 0) const;  // year * 100 + week of the year
   // Text form by mode (0-30, see DateTime.cpp); an unknown mode leaves out unchanged. Returns out's length.
   int GetTxt(CTxt& out, int mode) const;
   int GetStr(std::string& out, int mode) const;
@@ -104,7 +116,9 @@ class CZELDateTime {
   int SameDate(const CZELDateTime& other) const;  // 0 same, 3 day, 2 month, 1 year differs
   // Valid and from <= value <= to; an empty or null bound is open.
   bool IsDTRange(const CZELDateTime* from, const CZELDateTime* to) const;
-  int IsHoliday() const { return 0; }
+  int IsHoliday() const {
+    return 0;
+  }
   // Seconds from this value to other (positive when other is later); null or empty other means now.
   int GetDiffSec(const CZELDateTime* other = nullptr) const;
   int64_t GetDiffSecBig(const CZELDateTime* other = nullptr) const;
@@ -114,24 +128,34 @@ class CZELDateTime {
   // "%.3f Days" (2) or "HH:MM:SS" (1).
   int GetDurTxtHMS(CTxt& out, const CZELDateTime* other = nullptr) const;
 
-  bool operator==(const CZELDateTime& o) const { return Compare(&o, 6) == 0; }
-  bool operator!=(const CZELDateTime& o) const { return !(*this == o); }
-  bool operator<(const CZELDateTime& o) const { return Compare(&o, 6) < 0; }
+  bool operator==(const CZELDateTime& o) const {
+    return Compare(&o, 6) == 0;
+  }
+  bool operator!=(const CZELDateTime& o) const {
+    return !(*this == o);
+  }
+  bool operator<(const CZELDateTime& o) const {
+    return Compare(&o, 6) < 0;
+  }
 
   // --- Arithmetic -----------------------------------------------------------------------------------
-  void ShiftYear(int n);                       // year only (29 February may become invalid)
-  void ShiftMonth(int n);                      // forward: an invalid day rolls on; backward: day moves back
-  void ShiftDate(int n, int marketDays = 0);   // marketDays = 1: Saturdays and Sundays do not count
-  void ShiftDate(double days);                 // whole days, then the fraction rounded to seconds
-  void ShiftMktDate(int n);                    // Monday to Friday only; always ends on a weekday
-  void ShiftTime(int64_t seconds);             // carries whole days into the date
+  void ShiftYear(int n);                      // year only (29 February may become invalid)
+  void ShiftMonth(int n);                     // forward: an invalid day rolls on; backward: day moves back
+  void ShiftDate(int n, int marketDays = 0);  // marketDays = 1: Saturdays and Sundays do not count
+  void ShiftDate(double days);                // whole days, then the fraction rounded to seconds
+  void ShiftMktDate(int n);                   // Monday to Friday only; always ends on a weekday
+  void ShiftTime(int64_t seconds);            // carries whole days into the date
 
   // --- Calendar facts and names ------------------------------------------------------------------------
   static int DayYear(int year);
   static int DayMonth(int year, int month);  // 0 for a month outside 1-12
   static int Jan1(int year);                 // weekday of 1 January (0 Sunday)
-  static int GetDateMDY(int month, int day, int year) { return year * 10000 + month * 100 + day; }
-  static int GetTimeHMS(int hour, int minute, int second) { return hour * 10000 + minute * 100 + second; }
+  static int GetDateMDY(int month, int day, int year) {
+    return year * 10000 + month * 100 + day;
+  }
+  static int GetTimeHMS(int hour, int minute, int second) {
+    return hour * 10000 + minute * 100 + second;
+  }
   static int GetMonthTxt(int month, CTxt& out, int shortName = 0);  // "?%d" outside 1-12
   static int GetWeekDayTxt(int day, CTxt& out, int shortName = 0, int mondayBased = 0);
   static int GetWeekDayVal(const char* name, int mondayBased = 0);  // by the first three letters; -1 none
@@ -146,7 +170,7 @@ class CZELDateTime {
  private:
   void SetFromClock(const Clock& c);
   void SetFromJulian(int julianDay);
-  void StepDays(int n);  // n days, one at a time across month and year ends
+  void StepDays(int n);               // n days, one at a time across month and year ends
   int64_t SecondsSinceEpoch() const;  // on the proleptic Gregorian calendar, no time zone
 
   unsigned char m_year = 0;  // year - 1900

@@ -9,7 +9,7 @@ namespace datetime_platform {
 namespace {
 
 CZELDateTime::Clock FromTm(const struct tm& t, int millisecond) {
-  return CZELDateTime::Clock{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour,
+  return CZELDateTime::Clock{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,  t.tm_hour,
                              t.tm_min,         t.tm_sec,     millisecond};
 }
 
@@ -73,9 +73,15 @@ bool FileTimeLocal(const char* path, char which, CZELDateTime::Clock& out) {
   struct stat st {};
   if (stat(path, &st) != 0) return false;
   switch (which) {
-    case 'A': seconds = st.st_atime; break;
-    case 'C': seconds = st.st_ctime; break;
-    default: seconds = st.st_mtime; break;  // 'M' and 'S'
+    case 'A':
+      seconds = st.st_atime;
+      break;
+    case 'C':
+      seconds = st.st_ctime;
+      break;
+    default:
+      seconds = st.st_mtime;
+      break;  // 'M' and 'S'
   }
   out = LocalFromUnix(seconds);
   return true;

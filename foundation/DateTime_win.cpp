@@ -1,8 +1,8 @@
 // The clocks, local time, file times and Eastern offset of CZELDateTime on Windows, and the conversions
 // from and to the system's time records.
-#include <windows.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <windows.h>
 
 #include "foundation/DateTime_platform.h"
 
@@ -12,7 +12,8 @@ namespace {
 constexpr int64_t kUnixEpochAsFileTime = 116444736000000000LL;  // 100 ns ticks from 1601 to 1970
 
 CZELDateTime::Clock FromSystemTime(const SYSTEMTIME& st) {
-  return CZELDateTime::Clock{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+  return CZELDateTime::Clock{st.wYear,   st.wMonth,  st.wDay,         st.wHour,
+                             st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
 // A UTC file time in local time, with the daylight-saving rule of that date (not of today).
@@ -67,15 +68,23 @@ int64_t LocalMinusUtcSeconds() {
 }
 
 // The zone's standard bias minus its active bias is 60 minutes exactly while daylight-saving time is on.
+// The biases are the registry values the system keeps; where the key lacks them (Wine writes only the zone's
+// name), the same biases come from the time-zone API.
 int64_t EasternMinusUtcSeconds() {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation", 0, KEY_READ,
-                    &key) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation", 0,
+                    KEY_READ, &key) != ERROR_SUCCESS)
     return -18000;
   LONG bias = 0, activeBias = 0;
   bool ok = ReadRegistryLong(key, "Bias", bias) && ReadRegistryLong(key, "ActiveTimeBias", activeBias);
   RegCloseKey(key);
-  if (!ok) return -18000;
+  if (!ok) {
+    TIME_ZONE_INFORMATION zone{};
+    DWORD id = GetTimeZoneInformation(&zone);
+    if (id == TIME_ZONE_ID_INVALID) return -18000;
+    bias = zone.Bias;
+    activeBias = zone.Bias + (id == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias);
+  }
   return (static_cast<int64_t>(bias) - activeBias - 300) * 60;
 }
 
@@ -88,7 +97,7 @@ bool FileTimeLocal(const char* path, char which, CZELDateTime::Clock& out) {
   }
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
-  const FILETIME& ft = which == 'A' ? data.ftLastAccessTime
+  const FILETIME& ft = which == 'A'   ? data.ftLastAccessTime
                        : which == 'C' ? data.ftCreationTime
                                       : data.ftLastWriteTime;
   out = LocalFromFileTime(ft);

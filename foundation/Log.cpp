@@ -80,10 +80,12 @@ std::string ComposeLine(LogState& s, const char* category, const char* text, int
   const char levelChar = level <= 0 ? ' ' : static_cast<char>('a' + level - 1);
   CZELDateTime::Clock c = CZELDateTime::ReadLocalClock();
   char date[16] = "";
-  if (ReadSysFlag(s.showDate, "LogShowDate")) std::snprintf(date, sizeof date, "%02d%02d%02d|", c.year % 100, c.month, c.day);
+  if (ReadSysFlag(s.showDate, "LogShowDate"))
+    std::snprintf(date, sizeof date, "%02d%02d%02d|", c.year % 100, c.month, c.day);
   char time[32];
   if (ReadSysFlag(s.showTime, "LogShowTime"))
-    std::snprintf(time, sizeof time, "%02d:%02d:%02d.%03d%c|", c.hour, c.minute, c.second, c.millisecond, levelChar);
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d.%03d%c|", c.hour, c.minute, c.second, c.millisecond,
+                  levelChar);
   else
     std::snprintf(time, sizeof time, "%c|", levelChar);
 
@@ -114,7 +116,8 @@ int WriteLine(LogState& s, const char* category, const char* text, int level) {
     s.flushOnEachKnown = true;
     s.lastFlush = now;
   }
-  if (s.flushOnEach || s.linesSinceFlush > kFlushAfterLines || now - s.lastFlush >= kFlushAfterSeconds) Flush(s);
+  if (s.flushOnEach || s.linesSinceFlush > kFlushAfterLines || now - s.lastFlush >= kFlushAfterSeconds)
+    Flush(s);
   return static_cast<int>(line.size());
 }
 
@@ -246,7 +249,9 @@ int LogBox(const char* caption, const char* fmt, ...) {
   return ShowBox(text.c_str(), caption ? caption : "", kLogBoxPlain);
 }
 
-const char* GetLogPath() { return State().appLogPath; }
+const char* GetLogPath() {
+  return State().appLogPath;
+}
 
 void SetLogStatusSink(LogStatusSink sink, void* context) {
   std::lock_guard<std::mutex> guard(HookLock());
@@ -260,7 +265,9 @@ void SetLogFolder(const char* folder) {
   s.folderOverride = folder ? folder : "";
 }
 
-void SetLogMessageBox(LogMessageBoxFunction show) { g_messageBox.store(show); }
+void SetLogMessageBox(LogMessageBoxFunction show) {
+  g_messageBox.store(show);
+}
 
 void ResetLogForTests() {
   LogState& s = State();

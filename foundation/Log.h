@@ -4,7 +4,8 @@
 
 #include <cstddef>
 
-// Levels: 0 for ordinary lines, higher numbers for more detailed ones (level n shows as the letter 'a' + n - 1).
+// Levels: 0 for ordinary lines, higher numbers for more detailed ones (level n shows as the letter 'a' + n -
+// 1).
 constexpr int kLogNormal = 0;
 constexpr int kLogDetail = 1;
 constexpr int kLogDebug = 2;

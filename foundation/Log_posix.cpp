@@ -4,6 +4,8 @@
 
 namespace log_platform {
 
-int ShowMessageBox(const char*, const char*, unsigned) { return kLogBoxOk; }
+int ShowMessageBox(const char*, const char*, unsigned) {
+  return kLogBoxOk;
+}
 
 }  // namespace log_platform

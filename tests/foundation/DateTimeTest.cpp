@@ -1,7 +1,5 @@
 // CZELDateTime: parsing and its failure codes, the text forms and their round trips, calendar and
 // market-day arithmetic, elapsed-time texts, names, local, UTC and Eastern time, and file times.
-#include "foundation/DateTime.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "foundation/DateTime.h"
 #include "foundation/Log.h"
 #include "foundation/Txt.h"
 
@@ -21,7 +20,9 @@
 
 namespace {
 
-CZELDateTime At(int date, int time = 0) { return CZELDateTime(date, time); }
+CZELDateTime At(int date, int time = 0) {
+  return CZELDateTime(date, time);
+}
 
 std::string Text(const CZELDateTime& d, int mode) {
   CTxt out;
@@ -75,7 +76,8 @@ TEST(DateTimeParse, MonthAndDayOnlyTakeTheCurrentYear) {
   CZELDateTime d;
   ASSERT_EQ(0, d.SetDT("1/2"));
   int year = Today() / 10000;
-  EXPECT_TRUE(d.GetDate() == year * 10000 + 102 || d.GetDate() == (year + 1) * 10000 + 102);  // midnight on 31 Dec
+  EXPECT_TRUE(d.GetDate() == year * 10000 + 102 ||
+              d.GetDate() == (year + 1) * 10000 + 102);  // midnight on 31 Dec
 }
 
 TEST(DateTimeParse, BadDatesFailAndLeaveTheValue) {
@@ -113,8 +115,8 @@ TEST(DateTimeParse, ParseTimeForms) {
   EXPECT_EQ(-1, CZELDateTime::ParseTime("24:00"));
   EXPECT_EQ(-2, CZELDateTime::ParseTime("9:60"));
   EXPECT_EQ(-3, CZELDateTime::ParseTime("9:30:61"));
-  EXPECT_EQ(90000, CZELDateTime::ParseTime("9"));     // hours
-  EXPECT_EQ(93000, CZELDateTime::ParseTime("930"));   // HHMM
+  EXPECT_EQ(90000, CZELDateTime::ParseTime("9"));      // hours
+  EXPECT_EQ(93000, CZELDateTime::ParseTime("930"));    // HHMM
   EXPECT_EQ(93015, CZELDateTime::ParseTime("93015"));  // HHMMSS
 }
 
@@ -180,7 +182,8 @@ TEST(DateTimeParse, EmptyTextEmptiesTheValue) {
   EXPECT_FALSE(d.IsValid());
 }
 
-// --- Keywords and clocks ------------------------------------------------------------------------------------
+// --- Keywords and clocks
+// ------------------------------------------------------------------------------------
 
 TEST(DateTimeClock, TodayAndNowKeywords) {
   CZELDateTime before, d, after;
@@ -312,7 +315,8 @@ TEST(DateTimeFile, TimesOfAFreshFileAreNow) {
 TEST(DateTimeFile, SetFileTimeReadsBackInLocalTimeOfThatDate) {
   std::string path = testsupport::WriteFile(testsupport::ScratchFolder() + "/old.txt", "x");
   // Summer and winter dates, so that a conversion with today's daylight-saving rule would show.
-  for (int64_t seconds : {int64_t{1152014400} /* 2006-07-04 12:00 UTC */, int64_t{1167611405} /* 2007-01-01 00:30:05 */}) {
+  for (int64_t seconds :
+       {int64_t{1152014400} /* 2006-07-04 12:00 UTC */, int64_t{1167611405} /* 2007-01-01 00:30:05 */}) {
 #if defined(_WIN32)
     struct _utimbuf times = {static_cast<time_t>(seconds), static_cast<time_t>(seconds)};
     ASSERT_EQ(0, _utime(path.c_str(), &times));
@@ -345,26 +349,42 @@ TEST(DateTimeFile, FailuresLeaveTheValueEmpty) {
   EXPECT_TRUE(d.IsEmpty());
 }
 
-// --- Text forms ---------------------------------------------------------------------------------------------
+// --- Text forms
+// ---------------------------------------------------------------------------------------------
 
 TEST(DateTimeText, EveryMode) {
   const CZELDateTime d = At(20061231, 210509);
   const std::vector<std::pair<int, const char*>> expected = {
-      {0, "20061231 21:05:09"},    {1, "20061231"},
-      {2, "21:05:09"},             {3, "12/31/06 21:05:09"},
-      {4, "12/31/06"},             {5, "21:05"},
-      {6, "12/31/2006"},           {7, "09:05:09PM"},
-      {8, "09:05PM"},              {9, "12/31/2006 21:05:09"},
-      {10, "20061231_210509"},     {11, "210509"},
-      {12, "12/31/2006"},          {13, "12/31/2006 21:05"},
-      {14, "12/31"},               {15, "12/31/2006 09:05PM"},
-      {16, "12/31/2006 09:05:09PM"}, {17, "12/31/2006 21:05:09"},
-      {18, "12/31/2006,21:05:09"}, {19, "12/31/2006|21:05:09"},
-      {20, "12/2006"},             {21, "2006-Q4"},
-      {22, "Dec/2006"},            {23, "Dec/06"},
-      {24, "12/31/2006,21:05:09"}, {25, "12/31/2006,21:05"},
-      {26, "12/31"},               {27, "12/31/2006 21:05"},
-      {28, "Dec+31%2C+2006"},      {29, "Dec/31/2006 21:05:09"},
+      {0, "20061231 21:05:09"},
+      {1, "20061231"},
+      {2, "21:05:09"},
+      {3, "12/31/06 21:05:09"},
+      {4, "12/31/06"},
+      {5, "21:05"},
+      {6, "12/31/2006"},
+      {7, "09:05:09PM"},
+      {8, "09:05PM"},
+      {9, "12/31/2006 21:05:09"},
+      {10, "20061231_210509"},
+      {11, "210509"},
+      {12, "12/31/2006"},
+      {13, "12/31/2006 21:05"},
+      {14, "12/31"},
+      {15, "12/31/2006 09:05PM"},
+      {16, "12/31/2006 09:05:09PM"},
+      {17, "12/31/2006 21:05:09"},
+      {18, "12/31/2006,21:05:09"},
+      {19, "12/31/2006|21:05:09"},
+      {20, "12/2006"},
+      {21, "2006-Q4"},
+      {22, "Dec/2006"},
+      {23, "Dec/06"},
+      {24, "12/31/2006,21:05:09"},
+      {25, "12/31/2006,21:05"},
+      {26, "12/31"},
+      {27, "12/31/2006 21:05"},
+      {28, "Dec+31%2C+2006"},
+      {29, "Dec/31/2006 21:05:09"},
       {30, "2006/12/31"},
   };
   for (const auto& e : expected) EXPECT_EQ(e.second, Text(d, e.first)) << "mode " << e.first;
@@ -400,7 +420,7 @@ TEST(DateTimeText, TwelveHourFormsAroundMidnightAndNoon) {
 TEST(DateTimeText, RoundTripOfEveryParsedMode) {
   const int dateModes[] = {0, 1, 3, 4, 6, 9, 12, 13, 15, 16, 17, 27};
   const int timeModes[] = {2, 5, 7, 8, 11};  // 11 (HHMMSS) reads back only from 00:24:00 on, or 00:00:00
-  const int dayModes[] = {14, 26};  // month and day: the current year
+  const int dayModes[] = {14, 26};           // month and day: the current year
   const int currentYear = Today() / 10000;
   for (int time : {0, 3005, 93015, 120000, 123045, 213059, 235959}) {
     const CZELDateTime d = At(20061231, time);
@@ -439,7 +459,8 @@ TEST(DateTimeText, RoundTripOfEveryParsedMode) {
   EXPECT_EQ(d.GetDT(), back.GetDT());
 }
 
-// --- Reading the value ----------------------------------------------------------------------------------------
+// --- Reading the value
+// ----------------------------------------------------------------------------------------
 
 TEST(DateTimeRead, CenturyDateAndValidity) {
   EXPECT_EQ(1061231, At(20061231).GetDate(1));
@@ -531,7 +552,8 @@ TEST(DateTimeRead, DifferencesInSecondsAndDays) {
   EXPECT_GT(a.GetDiffSecBig(&empty), 0);  // an empty other means now
 }
 
-// --- Elapsed-time texts ---------------------------------------------------------------------------------------
+// --- Elapsed-time texts
+// ---------------------------------------------------------------------------------------
 
 std::pair<int, std::string> Dur(int64_t seconds, bool hms = false) {
   CZELDateTime from = At(20061231, 120000), to = from;
@@ -562,7 +584,8 @@ TEST(DateTimeDuration, DurTxtHMSForms) {
   EXPECT_EQ(std::make_pair(2, std::string("2.000 Days")), Dur(172800, true));
 }
 
-// --- Arithmetic -----------------------------------------------------------------------------------------------
+// --- Arithmetic
+// -----------------------------------------------------------------------------------------------
 
 TEST(DateTimeShift, MarketDaysSkipWeekends) {
   CZELDateTime d = At(20061229);  // Friday
@@ -612,8 +635,8 @@ TEST(DateTimeShift, MonthsForwardRollOnAndBackwardClamp) {
     int from, months, to;
   };
   const Case cases[] = {
-      {20060331, -1, 20060228}, {20040331, -1, 20040229}, {20060131, 1, 20060301}, {20060130, 1, 20060301},
-      {20060129, 1, 20060301},  {20040129, 1, 20040229},  {20061231, 1, 20070131}, {20061215, 12, 20071215},
+      {20060331, -1, 20060228},  {20040331, -1, 20040229}, {20060131, 1, 20060301}, {20060130, 1, 20060301},
+      {20060129, 1, 20060301},   {20040129, 1, 20040229},  {20061231, 1, 20070131}, {20061215, 12, 20071215},
       {20060115, -13, 20041215}, {20060531, -3, 20060228}, {20060831, 1, 20061001}, {20060115, 0, 20060115},
   };
   for (const Case& c : cases) {
@@ -655,7 +678,8 @@ TEST(DateTimeShift, SpreadsheetSerialDates) {
   EXPECT_EQ(20000101120000LL, d.GetDT());
 }
 
-// --- Calendar facts and names ----------------------------------------------------------------------------------
+// --- Calendar facts and names
+// ----------------------------------------------------------------------------------
 
 TEST(DateTimeNames, CalendarFacts) {
   EXPECT_EQ(365, CZELDateTime::DayYear(1900));

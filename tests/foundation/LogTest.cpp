@@ -1,7 +1,5 @@
 // The day log: file place and name, the line layout, the settings that shape it, the commands, the flush
 // policy, the hooks, and lines of two threads that never mix.
-#include "foundation/Log.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,6 +11,7 @@
 
 #include "TestSupport.h"
 #include "foundation/DateTime.h"
+#include "foundation/Log.h"
 #include "foundation/Txt.h"
 #include "sequence/Settings.h"
 
@@ -29,8 +28,9 @@ std::string& ProgramLogFolder() {
 class LogFolderForTheTestProgram : public testing::Environment {
  public:
   void SetUp() override {
-    fs::path dir = fs::temp_directory_path() /
-                   ("tavrin-test-log-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    fs::path dir =
+        fs::temp_directory_path() /
+        ("tavrin-test-log-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(dir);
     ProgramLogFolder() = dir.generic_string();
     SetLogFolder(ProgramLogFolder().c_str());
@@ -42,7 +42,8 @@ class LogFolderForTheTestProgram : public testing::Environment {
     fs::remove_all(ProgramLogFolder(), ec);
   }
 };
-testing::Environment* const g_logEnvironment = testing::AddGlobalTestEnvironment(new LogFolderForTheTestProgram);
+testing::Environment* const g_logEnvironment =
+    testing::AddGlobalTestEnvironment(new LogFolderForTheTestProgram);
 
 std::vector<std::string> SplitLines(const std::string& all) {
   std::vector<std::string> lines;
@@ -75,8 +76,8 @@ bool Digits(const std::string& s, size_t from, size_t count) {
 // Read by hand: the texts run to 10,000 characters, too long for a backtracking regular expression.
 bool ParseFullLine(const std::string& line, LogLine& out) {
   if (line.size() < 38 || line[16] != '|' || !Digits(line, 17, 6) || line[23] != '|') return false;
-  if (!Digits(line, 24, 2) || line[26] != ':' || !Digits(line, 27, 2) || line[29] != ':' || !Digits(line, 30, 2) ||
-      line[32] != '.' || !Digits(line, 33, 3) || line[37] != '|')
+  if (!Digits(line, 24, 2) || line[26] != ':' || !Digits(line, 27, 2) || line[29] != ':' ||
+      !Digits(line, 30, 2) || line[32] != '.' || !Digits(line, 33, 3) || line[37] != '|')
     return false;
   out.category = line.substr(0, 16);
   out.date = line.substr(17, 6);
@@ -110,6 +111,9 @@ class LogFile : public testing::Test {
  protected:
   void SetUp() override {
     m_folder = testsupport::ScratchFolder();
+    // Under Wine a scratch folder of an earlier run may come back with the same name: start it empty.
+    std::error_code ec;
+    for (const fs::directory_entry& e : fs::directory_iterator(m_folder, ec)) fs::remove_all(e.path(), ec);
     Settings::OverrideAppFolder(m_folder.c_str());
     SetLogFolder(nullptr);
     ResetLogForTests();
@@ -123,7 +127,9 @@ class LogFile : public testing::Test {
     SetLogStatusSink(nullptr, nullptr);
   }
 
-  static void Set(const char* section, const char* key, bool value) { Settings::WriteBool(section, key, value); }
+  static void Set(const char* section, const char* key, bool value) {
+    Settings::WriteBool(section, key, value);
+  }
 
   // Today's file under the program folder; the day is read before and after the lines were logged.
   std::string DayFile(int yyyymmdd) const {
@@ -168,12 +174,13 @@ TEST_F(LogFile, OpensTheDayFileUnderTheProgramFolder) {
   EXPECT_EQ("Tavrin          ", hello.category);
   EXPECT_EQ(' ', hello.level);
   EXPECT_EQ("hello 5", hello.text);
-  EXPECT_TRUE(hello.date == std::to_string(before).substr(2) || hello.date == std::to_string(after).substr(2));
+  EXPECT_TRUE(hello.date == std::to_string(before).substr(2) ||
+              hello.date == std::to_string(after).substr(2));
 }
 
 TEST_F(LogFile, CategoryIsPaddedOrCutToSixteen) {
-  const std::vector<std::string> categories = {"", "A", "RemoteTS", "ExactlySixteen16", "SeventeenChars-17",
-                                               "AVeryLongCategoryNameIndeed"};
+  const std::vector<std::string> categories = {
+      "", "A", "RemoteTS", "ExactlySixteen16", "SeventeenChars-17", "AVeryLongCategoryNameIndeed"};
   for (const std::string& c : categories) LogTrace(c.c_str(), kLogNormal, "text of %s", c.c_str());
   std::vector<std::string> lines = ClosedLines();
   ASSERT_EQ(categories.size() + 1, lines.size());
@@ -408,8 +415,8 @@ TEST_F(LogFile, StatusSinkReceivesEveryLineEvenWithoutALog) {
   std::vector<std::string> seen;
   SetLogStatusSink(
       [](void* context, const char* category, const char* text, int level) {
-        static_cast<std::vector<std::string>*>(context)->push_back(std::string(category ? category : "(null)") +
-                                                                   "|" + text + "|" + std::to_string(level));
+        static_cast<std::vector<std::string>*>(context)->push_back(
+            std::string(category ? category : "(null)") + "|" + text + "|" + std::to_string(level));
       },
       &seen);
   LogTrace("Tavrin", 1, "status %d", 1);
@@ -419,7 +426,8 @@ TEST_F(LogFile, StatusSinkReceivesEveryLineEvenWithoutALog) {
   EXPECT_EQ((std::vector<std::string>{"Tavrin|status 1|1", "(null)|status 2|0"}), seen);
 }
 
-// --- Two threads ----------------------------------------------------------------------------------------------
+// --- Two threads
+// ----------------------------------------------------------------------------------------------
 
 // Two threads log thousands of lines of different lengths at once; reading the file back finds every line
 // whole, in order per thread, with the category in columns 1-16 and '|' in column 17.
@@ -428,7 +436,8 @@ TEST_F(LogFile, LinesOfTwoThreadsNeverMix) {
   const std::string categories[2] = {"Worker", "UserInterfaceThread"};  // the second is cut
   auto writer = [&](int t) {
     const char fill = t == 0 ? 'w' : 'u';
-    for (int i = 0; i < kLines; ++i) LogTrace(categories[t].c_str(), t, "#%d %s end", i, std::string(i % 300, fill).c_str());
+    for (int i = 0; i < kLines; ++i)
+      LogTrace(categories[t].c_str(), t, "#%d %s end", i, std::string(i % 300, fill).c_str());
   };
   LogTrace("Start", 0, "two threads");
   std::thread a(writer, 0), b(writer, 1);
@@ -448,7 +457,8 @@ TEST_F(LogFile, LinesOfTwoThreadsNeverMix) {
     ASSERT_EQ(Padded16(categories[t]), parsed.category) << line;
     ASSERT_EQ(t == 0 ? ' ' : 'a', parsed.level) << line;
     // "#<n> <fill> end" with exactly n % 300 fill characters of this thread.
-    std::string expected = "#" + std::to_string(next[t]) + " " + std::string(next[t] % 300, t == 0 ? 'w' : 'u') + " end";
+    std::string expected =
+        "#" + std::to_string(next[t]) + " " + std::string(next[t] % 300, t == 0 ? 'w' : 'u') + " end";
     ASSERT_EQ(expected, parsed.text) << line;
     ++next[t];
   }
