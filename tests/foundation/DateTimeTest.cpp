@@ -14,6 +14,7 @@
 
 #if defined(_WIN32)
 #include <sys/utime.h>
+#include <windows.h>
 #else
 #include <utime.h>
 #endif
@@ -349,6 +350,32 @@ TEST(DateTimeFile, FailuresLeaveTheValueEmpty) {
   EXPECT_TRUE(d.IsEmpty());
 }
 
+#if defined(_WIN32)
+TEST(DateTimeFile, SystemTimeRecordsAndFileTimes) {
+  const CZELDateTime d = At(20061231, 213005);
+  SYSTEMTIME st;
+  d.GetSYSTEMTIME(&st);
+  EXPECT_EQ(2006, st.wYear);
+  EXPECT_EQ(12, st.wMonth);
+  EXPECT_EQ(31, st.wDay);
+  EXPECT_EQ(0, st.wDayOfWeek);
+  EXPECT_EQ(21, st.wHour);
+  EXPECT_EQ(5, st.wSecond);
+  EXPECT_EQ(0, st.wMilliseconds);
+  CZELDateTime back;
+  ASSERT_EQ(0, back.SetDT(&st));
+  EXPECT_EQ(d.GetDT(), back.GetDT());
+  // A file time is UTC; the value is the local time of that moment, as for Unix seconds.
+  SYSTEMTIME utc = {2006, 7, 2, 4, 12, 0, 0, 0};
+  FILETIME ft;
+  ASSERT_TRUE(SystemTimeToFileTime(&utc, &ft));
+  CZELDateTime fromFileTime, fromUnix;
+  ASSERT_EQ(0, fromFileTime.SetDT(&ft));
+  fromUnix.SetDTUnix(1152014400);
+  EXPECT_EQ(fromUnix.GetDT(), fromFileTime.GetDT());
+}
+#endif
+
 // --- Text forms
 // ---------------------------------------------------------------------------------------------
 
@@ -388,6 +415,9 @@ TEST(DateTimeText, EveryMode) {
       {30, "2006/12/31"},
   };
   for (const auto& e : expected) EXPECT_EQ(e.second, Text(d, e.first)) << "mode " << e.first;
+  std::string viaStd;
+  d.GetStr(viaStd, 17);
+  EXPECT_EQ("12/31/2006 21:05:09", viaStd);
 }
 
 TEST(DateTimeText, LeadingZerosAndShortYears) {
