@@ -13,7 +13,8 @@ struct LocalStamp {
 struct FileStatus {
   bool isFolder = false;
   int64_t modifiedSeconds = 0;  // last modification, seconds since 1970 (UTC)
-  bool hasCreated = false;  // natively the last write time stands in where the file system keeps no creation time
+  bool hasCreated =
+      false;  // natively the last write time stands in where the file system keeps no creation time
   LocalStamp created;
   bool hasWritten = false;
   LocalStamp written;  // last write
@@ -27,8 +28,8 @@ class FolderScan {
   FolderScan& operator=(const FolderScan&) = delete;
   ~FolderScan();
 
-  bool Open(const char* folder);  // false when the folder cannot be read
-  bool Next(std::string& name);   // false at the end
+  bool Open(const char* folder);                   // false when the folder cannot be read
+  bool Next(std::string& name);                    // false at the end
   const void* Handle() const { return m_handle; }  // the system's search handle, for log lines
 
  private:

@@ -58,8 +58,8 @@ int ReadFileStatus(const char* path, FileStatus& status) {
     status.written = ToLocal(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
     status.hasCreated = true;
     // File systems that keep no creation time give the last write time in its place.
-    status.created = (sx.stx_mask & STATX_BTIME) ? ToLocal(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
-                                                 : status.written;
+    status.created =
+        (sx.stx_mask & STATX_BTIME) ? ToLocal(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec) : status.written;
     return 0;
   }
 #endif

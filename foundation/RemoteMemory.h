@@ -39,12 +39,14 @@ class RemoteMemory {
   bool Write(const void* data, size_t size, size_t offset = 0) const {
     if (!m_address || offset + size > m_size) return false;
     SIZE_T done = 0;
-    return WriteProcessMemory(m_process, static_cast<char*>(m_address) + offset, data, size, &done) && done == size;
+    return WriteProcessMemory(m_process, static_cast<char*>(m_address) + offset, data, size, &done) &&
+           done == size;
   }
   bool Read(void* data, size_t size, size_t offset = 0) const {
     if (!m_address || offset + size > m_size) return false;
     SIZE_T done = 0;
-    return ReadProcessMemory(m_process, static_cast<char*>(m_address) + offset, data, size, &done) && done == size;
+    return ReadProcessMemory(m_process, static_cast<char*>(m_address) + offset, data, size, &done) &&
+           done == size;
   }
 
   // Gives up ownership: the block then stays committed in the other process.

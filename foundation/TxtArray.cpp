@@ -28,7 +28,9 @@ void** AllocateSlots(int count) {
 
 }  // namespace
 
-SPtrArray::SPtrArray(const SPtrArray& other) { Copy(other); }
+SPtrArray::SPtrArray(const SPtrArray& other) {
+  Copy(other);
+}
 
 SPtrArray& SPtrArray::operator=(const SPtrArray& other) {
   if (this != &other) Copy(other);
@@ -59,7 +61,9 @@ SPtrArray& SPtrArray::operator=(SPtrArray&& other) noexcept {
   return *this;
 }
 
-SPtrArray::~SPtrArray() { std::free(m_data); }
+SPtrArray::~SPtrArray() {
+  std::free(m_data);
+}
 
 void* SPtrArray::GetAt(int index) const {
   return index >= 0 && index < m_size ? m_data[index] : nullptr;
@@ -142,7 +146,8 @@ int SPtrArray::InsertAt(int index, void* p, int count) {
   if (static_cast<long long>(oldSize) + count > INT_MAX) return -1;
   if (ResizeTo(oldSize + count) < 0) return -1;
   if (index < oldSize)
-    std::memmove(m_data + index + count, m_data + index, static_cast<size_t>(oldSize - index) * sizeof(void*));
+    std::memmove(m_data + index + count, m_data + index,
+                 static_cast<size_t>(oldSize - index) * sizeof(void*));
   for (int i = 0; i < count; ++i) m_data[index + i] = p;
   return 0;
 }
@@ -233,9 +238,13 @@ constexpr char kCtrlZ = 26;
 const char* const kLogCategory = "LoadFromDir";
 
 // The text of an element; never null (an element without buffer reads as "").
-const char* TextOf(const CTxt* t) { return t ? static_cast<const char*>(*t) : ""; }
+const char* TextOf(const CTxt* t) {
+  return t ? static_cast<const char*>(*t) : "";
+}
 
-bool EqualNoCase(const char* a, const char* b) { return CompareNoCase(a, b, 1) == 0; }
+bool EqualNoCase(const char* a, const char* b) {
+  return CompareNoCase(a, b, 1) == 0;
+}
 
 // The key of a key|value line: the text before the first '|', cut to 99 characters.
 std::string KeyOf(const char* line) {
@@ -354,8 +363,8 @@ bool WildcardMatch(const char* pattern, const char* name) {
     if (*pattern == '*') {
       star = pattern++;
       resume = name;
-    } else if (*pattern == '?' ||
-               std::toupper(static_cast<unsigned char>(*pattern)) == std::toupper(static_cast<unsigned char>(*name))) {
+    } else if (*pattern == '?' || std::toupper(static_cast<unsigned char>(*pattern)) ==
+                                      std::toupper(static_cast<unsigned char>(*name))) {
       ++pattern;
       ++name;
     } else if (star) {
@@ -374,12 +383,14 @@ std::string ExtensionOf(const std::string& name) {
   return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
-std::string WithoutDot(const char* ext) { return std::string(ext[0] == '.' ? ext + 1 : ext); }
+std::string WithoutDot(const char* ext) {
+  return std::string(ext[0] == '.' ? ext + 1 : ext);
+}
 
 std::vector<std::string> SplitExtensions(const char* list) {
   std::vector<std::string> out;
   std::string current;
-  for (const char* p = list ? list : ""; ; ++p) {
+  for (const char* p = list ? list : "";; ++p) {
     if (*p == 0 || std::strchr(",;| ", *p)) {
       if (!current.empty()) out.push_back(WithoutDot(current.c_str()));
       current.clear();
@@ -391,7 +402,9 @@ std::vector<std::string> SplitExtensions(const char* list) {
   return out;
 }
 
-const char* OrEmpty(const char* s) { return s ? s : ""; }
+const char* OrEmpty(const char* s) {
+  return s ? s : "";
+}
 
 // The whole content of a file that is to be appended to; 0 (and nothing) when there is no such file yet,
 // else the errno value of the failure.
@@ -434,7 +447,9 @@ CTxtArray& CTxtArray::operator=(CTxtArray&& other) noexcept {
   return *this;
 }
 
-CTxtArray::~CTxtArray() { DeleteElements(); }
+CTxtArray::~CTxtArray() {
+  DeleteElements();
+}
 
 void CTxtArray::DeleteElements() {
   for (int i = 0; i < m_items.GetSize(); ++i) delete static_cast<CTxt*>(m_items[i]);
@@ -477,11 +492,17 @@ int CTxtArray::RemoveAt(int index) {
   return m_items.RemoveAt(index, 1);
 }
 
-void CTxtArray::RemoveAll() { DeleteElements(); }
+void CTxtArray::RemoveAll() {
+  DeleteElements();
+}
 
-CTxt* CTxtArray::GetAt(int index) { return static_cast<CTxt*>(m_items.GetAt(index)); }
+CTxt* CTxtArray::GetAt(int index) {
+  return static_cast<CTxt*>(m_items.GetAt(index));
+}
 
-const CTxt* CTxtArray::GetAt(int index) const { return static_cast<const CTxt*>(m_items.GetAt(index)); }
+const CTxt* CTxtArray::GetAt(int index) const {
+  return static_cast<const CTxt*>(m_items.GetAt(index));
+}
 
 const char* CTxtArray::GetAtTxt(int index) const {
   const CTxt* t = GetAt(index);
@@ -753,12 +774,13 @@ int CTxtArray::LoadFromDir(const char* dir, int descend, int noDirs, const char*
   LoadFromDirNoSort(dir, descend, noDirs, pattern, level, logLevel);
   if (level != 0) return GetSize();
   if (logLevel > 0)
-    LogTrace(kLogCategory, kLogDetail, "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d, Sort %d Files", OrEmpty(dir),
-             descend, noDirs, OrEmpty(pattern), level, GetSize());
+    LogTrace(kLogCategory, kLogDetail, "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d, Sort %d Files",
+             OrEmpty(dir), descend, noDirs, OrEmpty(pattern), level, GetSize());
   Sort();
   if (logLevel > 0)
-    LogTrace(kLogCategory, kLogDetail, "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d, Sort %d Files - Completed",
-             OrEmpty(dir), descend, noDirs, OrEmpty(pattern), level, GetSize());
+    LogTrace(kLogCategory, kLogDetail,
+             "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d, Sort %d Files - Completed", OrEmpty(dir), descend,
+             noDirs, OrEmpty(pattern), level, GetSize());
   return GetSize();
 }
 
@@ -767,29 +789,31 @@ int CTxtArray::LoadFromDirSortTime(const char* dir, int descend, int noDirs, con
   return LoadFromDirSortTimeStyle(1, dir, descend, noDirs, pattern, level, logLevel);
 }
 
-int CTxtArray::LoadFromDirSortTimeStyle(int style, const char* dir, int descend, int noDirs, const char* pattern,
-                                        int level, int logLevel) {
+int CTxtArray::LoadFromDirSortTimeStyle(int style, const char* dir, int descend, int noDirs,
+                                        const char* pattern, int level, int logLevel) {
   m_timeSortStyle = style;
   // The listing itself runs without log lines; the sort logs as LoadFromDir does.
   LoadFromDirNoSort(dir, descend, noDirs, pattern, level, 0);
   if (level != 0) return GetSize();
   if (logLevel > 0)
-    LogTrace(kLogCategory, kLogDetail, "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d, Sort %d Files", OrEmpty(dir),
-             descend, noDirs, OrEmpty(pattern), level, GetSize());
+    LogTrace(kLogCategory, kLogDetail, "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d, Sort %d Files",
+             OrEmpty(dir), descend, noDirs, OrEmpty(pattern), level, GetSize());
   Sort();
   if (logLevel > 0)
-    LogTrace(kLogCategory, kLogDetail, "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d, Sort %d Files - Completed",
-             OrEmpty(dir), descend, noDirs, OrEmpty(pattern), level, GetSize());
+    LogTrace(kLogCategory, kLogDetail,
+             "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d, Sort %d Files - Completed", OrEmpty(dir), descend,
+             noDirs, OrEmpty(pattern), level, GetSize());
   return GetSize();
 }
 
-int CTxtArray::ListFolder(const char* dir, int descend, int noDirs, const char* pattern, int level, int logLevel) {
+int CTxtArray::ListFolder(const char* dir, int descend, int noDirs, const char* pattern, int level,
+                          int logLevel) {
   const char* pat = OrEmpty(pattern);
   if (logLevel > 0)
-    LogTrace(kLogCategory, kLogDetail, "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d", OrEmpty(dir), descend, noDirs,
-             pat, level);
-  std::string extension;     // "!ext": files of that extension only
-  std::string names = "*";   // otherwise a wildcard for the names
+    LogTrace(kLogCategory, kLogDetail, "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d", OrEmpty(dir), descend,
+             noDirs, pat, level);
+  std::string extension;    // "!ext": files of that extension only
+  std::string names = "*";  // otherwise a wildcard for the names
   if (pat[0] == '!')
     extension = WithoutDot(pat + 1);
   else if (*pat)
@@ -813,7 +837,8 @@ int CTxtArray::ListFolder(const char* dir, int descend, int noDirs, const char* 
   const std::string subPattern = extension.empty() ? names : std::string(pat);
   for (std::string name; scan.Next(name);) {
     std::string path = folder + "/" + name;
-    if (logLevel > 1) LogTrace(kLogCategory, kLogDebug, "Dir=%s, nLev=%d, File=%s", OrEmpty(dir), level, path.c_str());
+    if (logLevel > 1)
+      LogTrace(kLogCategory, kLogDebug, "Dir=%s, nLev=%d, File=%s", OrEmpty(dir), level, path.c_str());
     FileStatus status;
     if (ReadFileStatus(path.c_str(), status) < 0) continue;
     bool nameMatches = WildcardMatch(names.c_str(), name.c_str());
@@ -830,7 +855,8 @@ int CTxtArray::ListFolder(const char* dir, int descend, int noDirs, const char* 
     if (!nameMatches) continue;
     if (!extension.empty() && !EqualNoCase(ExtensionOf(name).c_str(), extension.c_str())) continue;
     if (AddFolderEntry(path.c_str(), status) && logLevel > 0)
-      LogTrace(kLogCategory, kLogDetail, "Dir=%s, nLev=%d, Found File=%s", OrEmpty(dir), level, GetAtTxt(GetSize() - 1));
+      LogTrace(kLogCategory, kLogDetail, "Dir=%s, nLev=%d, Found File=%s", OrEmpty(dir), level,
+               GetAtTxt(GetSize() - 1));
   }
   return GetSize();
 }
@@ -862,7 +888,8 @@ int CTxtArray::LoadFromFilesFromTree(const char* dir, const char* extensions, in
   return ListTree(dir, SplitExtensions(extensions), level, logLevel);
 }
 
-int CTxtArray::ListTree(const char* dir, const std::vector<std::string>& extensions, int level, int logLevel) {
+int CTxtArray::ListTree(const char* dir, const std::vector<std::string>& extensions, int level,
+                        int logLevel) {
   if (logLevel > 0) LogTrace(kLogCategory, kLogDetail, "Tree=%s, nLev=%d", OrEmpty(dir), level);
   FolderScan scan;
   if (!scan.Open(OrEmpty(dir))) return GetSize();
@@ -875,14 +902,17 @@ int CTxtArray::ListTree(const char* dir, const std::vector<std::string>& extensi
       continue;
     }
     bool wanted = extensions.empty();
-    for (const std::string& ext : extensions) wanted = wanted || EqualNoCase(ExtensionOf(name).c_str(), ext.c_str());
+    for (const std::string& ext : extensions)
+      wanted = wanted || EqualNoCase(ExtensionOf(name).c_str(), ext.c_str());
     if (wanted && AddFolderEntry(path.c_str(), status) && logLevel > 0)
-      LogTrace(kLogCategory, kLogDetail, "Dir=%s, nLev=%d, Found File=%s", OrEmpty(dir), level, GetAtTxt(GetSize() - 1));
+      LogTrace(kLogCategory, kLogDetail, "Dir=%s, nLev=%d, Found File=%s", OrEmpty(dir), level,
+               GetAtTxt(GetSize() - 1));
   }
   return GetSize();
 }
 
-// --- Sorting ------------------------------------------------------------------------------------------------
+// --- Sorting
+// ------------------------------------------------------------------------------------------------
 
 int CTxtArray::Sort() {
   int result = SortRecords(CompareRecordsNoCase);
@@ -890,7 +920,9 @@ int CTxtArray::Sort() {
   return result;
 }
 
-int CTxtArray::SortCust(SlotCompare cmp) { return cmp ? SortRecords(cmp) : -1; }
+int CTxtArray::SortCust(SlotCompare cmp) {
+  return cmp ? SortRecords(cmp) : -1;
+}
 
 // All texts go into one zero-filled table of fixed-width records, which qsort orders; the elements then take
 // the records back in order.
@@ -905,7 +937,8 @@ int CTxtArray::SortRecords(SlotCompare cmp) {
   size_t width = longest + 1;
   size_t records = static_cast<size_t>(n) + 10;
   if (width > SIZE_MAX / records) return -1;
-  std::unique_ptr<char, decltype(&std::free)> table(static_cast<char*>(std::calloc(records, width)), &std::free);
+  std::unique_ptr<char, decltype(&std::free)> table(static_cast<char*>(std::calloc(records, width)),
+                                                    &std::free);
   if (!table) return -1;
   for (int i = 0; i < n; ++i) {
     const char* text = TextOf(GetAt(i));

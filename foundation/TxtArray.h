@@ -29,9 +29,9 @@ class SPtrArray {
   void** GetData() { return m_data; }
   void* const* GetData() const { return m_data; }
 
-  void* GetAt(int index) const;       // null outside 0..size-1
-  int SetAt(int index, void* p);      // -1 outside 0..size-1, else 0
-  void*& ElementAt(int index) { return m_data[index]; }  // unchecked
+  void* GetAt(int index) const;                           // null outside 0..size-1
+  int SetAt(int index, void* p);                          // -1 outside 0..size-1, else 0
+  void*& ElementAt(int index) { return m_data[index]; }   // unchecked
   void*& operator[](int index) { return m_data[index]; }  // unchecked
   void* operator[](int index) const { return m_data[index]; }
 
@@ -48,12 +48,12 @@ class SPtrArray {
   int InsertAt(int index, void* p, int count = 1);
   int InsertAt(int index, const SPtrArray* other);
   int RemoveAt(int index, int count = 1);  // clipped at the end; -1 when index is outside the array
-  void RemoveAll() { m_size = 0; }          // storage kept
+  void RemoveAll() { m_size = 0; }         // storage kept
   // Forgets the storage without releasing it: the caller took it with GetData and frees it with std::free.
   void DropData();
-  int FreeExtra();  // capacity down to size
-  int Append(const SPtrArray& other);  // index of the first appended slot
-  int Copy(const SPtrArray& other);    // 0, or -1 when the storage cannot grow
+  int FreeExtra();                       // capacity down to size
+  int Append(const SPtrArray& other);    // index of the first appended slot
+  int Copy(const SPtrArray& other);      // 0, or -1 when the storage cannot grow
   int GetPtrIndex(const void* p) const;  // first slot equal to p, -1 when none
 
   // qsort of the slots; cmp receives pointers to two slots. Arrays of fewer than 2 elements are left alone.
@@ -82,10 +82,11 @@ class CTxtArray {
   ~CTxtArray();
 
   // --- Elements ----------------------------------------------------------------------------------------
-  int Add(const char* text);               // a copy (null: an element with no buffer); its index
+  int Add(const char* text);                // a copy (null: an element with no buffer); its index
   int Insert(int index, const char* text);  // before index (clipped to 0..size); the index
-  int SetAt(int index, const char* text);  // creates the element (growing the array) when absent; -1 index < 0
-  int RemoveAt(int index);                 // -1 out of range, else 0
+  int SetAt(int index,
+            const char* text);  // creates the element (growing the array) when absent; -1 index < 0
+  int RemoveAt(int index);      // -1 out of range, else 0
   void RemoveAll();
   CTxt* GetAt(int index);  // null out of range
   const CTxt* GetAt(int index) const;
@@ -142,8 +143,8 @@ class CTxtArray {
   // (which clears the array first) and logLevel above 0 writes "LoadFromDir" log lines. Entries are
   // "dir/name", or with a time sort style "YYYYMMDD|HHMMSS.mmm|path" (1 creation, 2 last write, local time)
   // or "%09u|path" (3, modification seconds since 1970). Returns the size.
-  int LoadFromDir(const char* dir, int descend = 0, int noDirs = 0, const char* pattern = nullptr, int level = 0,
-                  int logLevel = 0);
+  int LoadFromDir(const char* dir, int descend = 0, int noDirs = 0, const char* pattern = nullptr,
+                  int level = 0, int logLevel = 0);
   int LoadFromDirNoSort(const char* dir, int descend = 0, int noDirs = 0, const char* pattern = nullptr,
                         int level = 0, int logLevel = 0);
   int LoadFromDirSortTime(const char* dir, int descend = 0, int noDirs = 0, const char* pattern = nullptr,

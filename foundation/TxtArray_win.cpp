@@ -1,6 +1,7 @@
 // CTxtArray's readers of Windows controls: combo and list boxes of this process, and list views of any
 // process, read through that process's memory in the item record layout of its own bitness.
 #include <windows.h>
+// commctrl.h needs the types of windows.h
 #include <commctrl.h>
 
 #include <cstddef>
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr int kMaxItemChars = 99;        // combo and list box texts are cut here
+constexpr int kMaxItemChars = 99;           // combo and list box texts are cut here
 constexpr int kListViewTextCapacity = 512;  // characters asked for per list-view cell
 constexpr size_t kListViewTextBlock = 1000;
 constexpr int kRowsWhenCountUnknown = 1000;
@@ -65,7 +66,8 @@ struct ListViewItem64 {
 #if defined(_WIN64)
 static_assert(sizeof(ListViewItem64) == sizeof(LVITEMA), "64-bit list-view item layout");
 static_assert(offsetof(ListViewItem64, pszText) == offsetof(LVITEMA, pszText), "64-bit pszText offset");
-static_assert(offsetof(ListViewItem64, cchTextMax) == offsetof(LVITEMA, cchTextMax), "64-bit cchTextMax offset");
+static_assert(offsetof(ListViewItem64, cchTextMax) == offsetof(LVITEMA, cchTextMax),
+              "64-bit cchTextMax offset");
 #else
 static_assert(sizeof(ListViewItem32) == sizeof(LVITEMA), "32-bit list-view item layout");
 static_assert(offsetof(ListViewItem32, pszText) == offsetof(LVITEMA, pszText), "32-bit pszText offset");
@@ -147,7 +149,8 @@ class RemoteItemRecord {
 
 bool Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_NORMAL, kAnswerTimeoutMs, &answer))
+  if (!SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_NORMAL, kAnswerTimeoutMs,
+                           &answer))
     return false;
   result = static_cast<LRESULT>(answer);
   return true;
@@ -265,17 +268,21 @@ int CTxtArray::LoadFromLC(HWND__* hwnd, CTxt& msgOrSelect, int columns) {
     CTxt line("");
     for (int column = 0; column < columns; ++column) {
       LRESULT length = 0;
-      if (!record.WriteTextRequest(column, text.AddressValue(), kListViewTextCapacity)) return failed("writing", row);
+      if (!record.WriteTextRequest(column, text.AddressValue(), kListViewTextCapacity))
+        return failed("writing", row);
       if (!Send(hwnd, LVM_GETITEMTEXTA, row, record.Address(), length)) return failed("LVM_GETITEMTEXT", row);
       char cell[kListViewTextCapacity + 1] = "";
-      size_t n = length < 0 ? 0 : static_cast<size_t>(length < kListViewTextCapacity ? length : kListViewTextCapacity - 1);
+      size_t n = length < 0 ? 0
+                            : static_cast<size_t>(length < kListViewTextCapacity ? length
+                                                                                 : kListViewTextCapacity - 1);
       uint64_t where = 0;
       if (n > 0 && record.ReadTextAddress(where)) {
         if (where == text.AddressValue()) {
           text.Read(cell, n);
         } else {
           SIZE_T done = 0;
-          ReadProcessMemory(process.Get(), reinterpret_cast<const void*>(static_cast<uintptr_t>(where)), cell, n, &done);
+          ReadProcessMemory(process.Get(), reinterpret_cast<const void*>(static_cast<uintptr_t>(where)), cell,
+                            n, &done);
         }
       }
       cell[n] = 0;
@@ -285,7 +292,8 @@ int CTxtArray::LoadFromLC(HWND__* hwnd, CTxt& msgOrSelect, int columns) {
     if (wish > 0) {
       LRESULT ignored = 0;
       if (!record.WriteState(row + 1 == wish ? kSelected : 0, kStateMaskAll)) return failed("writing", row);
-      if (!Send(hwnd, LVM_SETITEMSTATE, row, record.Address(), ignored)) return failed("LVM_SETITEMSTATE", row);
+      if (!Send(hwnd, LVM_SETITEMSTATE, row, record.Address(), ignored))
+        return failed("LVM_SETITEMSTATE", row);
     }
     Add(line);
   }

@@ -34,7 +34,7 @@ struct UnitInfo {
 };
 
 const UnitInfo kUnits[kRangeUnitCount] = {
-    {"Days back", "Days"}, {"Weeks back", "Weeks"}, {"Months back", "Months"},
+    {"Days back", "Days"},   {"Weeks back", "Weeks"}, {"Months back", "Months"},
     {"Years back", "Years"}, {"Bars back", "Bars"},
 };
 
@@ -97,7 +97,8 @@ int VolumePerBar(const char* section, const char* symbol, const char* barsPerDay
   int bars = std::atoi(barsPerDay);
   if (bars < 1) bars = kBarsPerDayWhenUnset;
   // Without a symbol there is no key to read or write: the default daily volume applies.
-  int daily = symbol && *symbol ? Settings::GetInt(section, symbol, kDefaultDailyVolume) : kDefaultDailyVolume;
+  int daily =
+      symbol && *symbol ? Settings::GetInt(section, symbol, kDefaultDailyVolume) : kDefaultDailyVolume;
   int perBar = daily / bars;
   return perBar < kMinVolumePerBar ? kMinVolumePerBar : perBar;
 }
@@ -105,23 +106,34 @@ int VolumePerBar(const char* section, const char* symbol, const char* barsPerDay
 // Ticks and shares per bar: a whole number, or "~n" bars a day.
 int CountPerBar(const char* field, const char* section, const char* symbol, int fallback) {
   CTxt text = Trimmed(CTxt(field));
-  if (text.GetLength() > 0 && text[0] == '~') return VolumePerBar(section, symbol, static_cast<const char*>(text) + 1);
+  if (text.GetLength() > 0 && text[0] == '~')
+    return VolumePerBar(section, symbol, static_cast<const char*>(text) + 1);
   int n = std::atoi(text);
   return n < 1 ? fallback : n;
 }
 
-bool StartsWithNoCase(const char* text, const char* prefix) { return CompareNoCase(prefix, text, 2) == 0; }
+bool StartsWithNoCase(const char* text, const char* prefix) {
+  return CompareNoCase(prefix, text, 2) == 0;
+}
 
 // Field 1 of a step text: its symbol.
-CTxt StepSymbol(const CTxtArray& steps, int index) { return Field(steps.GetAtTxt(index) ? steps.GetAtTxt(index) : "", '|', 1); }
+CTxt StepSymbol(const CTxtArray& steps, int index) {
+  return Field(steps.GetAtTxt(index) ? steps.GetAtTxt(index) : "", '|', 1);
+}
 
 }  // namespace
 
-const char* TimeframeKindName(TimeframeKind kind) { return Info(kind).name; }
+const char* TimeframeKindName(TimeframeKind kind) {
+  return Info(kind).name;
+}
 
-bool TimeframeKindHasValue(TimeframeKind kind) { return Info(kind).defaultKey != nullptr; }
+bool TimeframeKindHasValue(TimeframeKind kind) {
+  return Info(kind).defaultKey != nullptr;
+}
 
-const char* TimeframeKindValueLabel(TimeframeKind kind) { return Info(kind).label; }
+const char* TimeframeKindValueLabel(TimeframeKind kind) {
+  return Info(kind).label;
+}
 
 int GetTimeframeDefaultValue(TimeframeKind kind, CTxt& out) {
   const KindInfo& info = Info(kind);
@@ -151,7 +163,8 @@ int ReadTimeframeLine(const char* line, TimeframeSpec& spec) {
     if (CompareNoCase(kindText, kKinds[i].name, 1) == 0) spec.kind = static_cast<TimeframeKind>(i);
   spec.value = Trimmed(Field(interval, '/', 2));
   CTxt unit = Trimmed(Field(interval, '/', 3));
-  spec.kaseUnit = spec.kind == TimeframeKind::Kase && unit.GetLength() > 0 && std::toupper(unit[0]) == 'T' ? 'T' : 'M';
+  spec.kaseUnit =
+      spec.kind == TimeframeKind::Kase && unit.GetLength() > 0 && std::toupper(unit[0]) == 'T' ? 'T' : 'M';
 
   CTxt range = Field(text, '|', 2);
   const char* p = range;
@@ -231,7 +244,8 @@ int ParseChartInterval(const char* interval, const char* symbol, CTxt& value) {
   if (StartsWithNoCase(text, "KASE") || StartsWithNoCase(text, "KAGI")) {
     CTxt upper(text);
     upper.MakeUpper();
-    value.Format("%s/%s", static_cast<const char*>(Field(upper, '/', 2)), static_cast<const char*>(Field(upper, '/', 3, 99)));
+    value.Format("%s/%s", static_cast<const char*>(Field(upper, '/', 2)),
+                 static_cast<const char*>(Field(upper, '/', 3, 99)));
     // Kagi charts take a reversal amount, which the chart setup enters for bar type 15.
     return StartsWithNoCase(text, "KASE") ? kBarKase : kBarKagi;
   }

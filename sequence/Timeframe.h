@@ -21,7 +21,7 @@ constexpr const char* kNewTimeframeLine = "Daily|2 Years";
 // The parsed form of a timeframe line.
 struct TimeframeSpec {
   TimeframeKind kind = TimeframeKind::Daily;
-  CTxt value;          // interval value text (ticks, minutes, shares, Kase target range); may be empty
+  CTxt value;           // interval value text (ticks, minutes, shares, Kase target range); may be empty
   char kaseUnit = 'M';  // Kase only: 'M' minute, 'T' tick
   int rangeCount = 2;
   RangeUnit rangeUnit = RangeUnit::Years;

@@ -33,7 +33,7 @@ CTxtArray Of(std::initializer_list<const char*> texts) {
 }
 
 int ComparePointedInts(const void* a, const void* b) {
-  int x = **static_cast<int* const*>(a), y = **static_cast<int* const*>(b);
+  int x = **static_cast<int*const*>(a), y = **static_cast<int*const*>(b);
   return x - y;
 }
 
@@ -301,7 +301,9 @@ TEST(TxtArrayText, LinesAndFields) {
 class TxtArrayFiles : public ::testing::Test {
  protected:
   std::string dir = ScratchFolder();
-  std::string Write(const std::string& name, const std::string& bytes) { return WriteFile(dir + "/" + name, bytes); }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    return WriteFile(dir + "/" + name, bytes);
+  }
   void TearDown() override { SetEnv("BGETLRAM", nullptr); }
 };
 
@@ -334,7 +336,9 @@ TEST_F(TxtArrayFiles, MissingFileReportsAndKeepsTheElements) {
 }
 
 TEST_F(TxtArrayFiles, BufferedReadingEndsLinesAtLfNulAndCtrlZ) {
-  const char bytes[] = "one\r\ntwo\0three\x1A" "four\n\nsix";
+  const char bytes[] =
+      "one\r\ntwo\0three\x1A"
+      "four\n\nsix";
   std::string path = Write("b.txt", std::string(bytes, sizeof bytes - 1));
   CTxtArray a;
   CTxt msg;
@@ -446,7 +450,8 @@ class TxtArrayFolders : public ::testing::Test {
 TEST_F(TxtArrayFolders, SortedListingWithAndWithoutFolders) {
   CTxtArray a = Of({"stale"});
   EXPECT_EQ(a.LoadFromDir(dir.c_str()), 5);
-  EXPECT_EQ(Elements(a), (std::vector<std::string>{P("A.TXT"), P("b.txt"), P("c.csv"), P("notes.txt"), P("sub")}));
+  EXPECT_EQ(Elements(a),
+            (std::vector<std::string>{P("A.TXT"), P("b.txt"), P("c.csv"), P("notes.txt"), P("sub")}));
   EXPECT_EQ(a.LoadFromDir(dir.c_str(), 0, 1), 3);
   EXPECT_EQ(a.LoadFromDir(dir.c_str(), 0, 0, "*.TXT"), 3);
   EXPECT_EQ(Elements(a), (std::vector<std::string>{P("A.TXT"), P("b.txt"), P("notes.txt")}));
@@ -512,7 +517,8 @@ class TxtArrayFolderLog : public TxtArrayFolders {
     Settings::OverrideAppFolder(nullptr);
   }
   static void Capture(void* context, const char* category, const char* text, int) {
-    if (category && std::string(category) == "LoadFromDir") static_cast<std::vector<std::string>*>(context)->push_back(text);
+    if (category && std::string(category) == "LoadFromDir")
+      static_cast<std::vector<std::string>*>(context)->push_back(text);
   }
   int Count(const std::string& part) const {
     int n = 0;
@@ -547,9 +553,11 @@ TEST(TxtArraySort, IgnoresCaseAsTheRuntimeCompareDoes) {
   a = Of({"b", "_x", "Zed", "", "a longer text than the others"});
   a.Add(nullptr);
   a.Sort();
-  EXPECT_EQ(Elements(a), (std::vector<std::string>{"", "", "_x", "a longer text than the others", "b", "Zed"}));
+  EXPECT_EQ(Elements(a),
+            (std::vector<std::string>{"", "", "_x", "a longer text than the others", "b", "Zed"}));
   EXPECT_EQ(a.SortCust(CompareRecordsDescending), 6);
-  EXPECT_EQ(Elements(a), (std::vector<std::string>{"b", "a longer text than the others", "_x", "Zed", "", ""}));
+  EXPECT_EQ(Elements(a),
+            (std::vector<std::string>{"b", "a longer text than the others", "_x", "Zed", "", ""}));
   CTxtArray one = Of({"only"});
   EXPECT_EQ(one.Sort(), 1);
 }

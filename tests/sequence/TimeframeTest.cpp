@@ -45,9 +45,9 @@ class Timeframes : public ::testing::Test {
 }  // namespace
 
 TEST_F(Timeframes, EveryLineFormReadsBackAndComposesToTheSameText) {
-  for (const char* line : {"Intra/5|10 Days|3/5/2017", "Intra/15|10 Days", "Kase/0.5/M|30 Days", "Kase/0.5/T|30 Days",
-                           "Daily|2 Years", "Weekly|3 Months", "Monthly|5 Years", "Ticks/4000|1 Days",
-                           "Volume/1000|500 Bars", "Ticks/100|2 Weeks"})
+  for (const char* line : {"Intra/5|10 Days|3/5/2017", "Intra/15|10 Days", "Kase/0.5/M|30 Days",
+                           "Kase/0.5/T|30 Days", "Daily|2 Years", "Weekly|3 Months", "Monthly|5 Years",
+                           "Ticks/4000|1 Days", "Volume/1000|500 Bars", "Ticks/100|2 Weeks"})
     EXPECT_EQ(RoundTrip(line), line);
   EXPECT_EQ(RoundTrip(kNewTimeframeLine), "Daily|2 Years");
 }
@@ -84,8 +84,8 @@ TEST_F(Timeframes, ComposingAnEmptyValueTakesTheKindsDefaultWithoutWritingIt) {
   TimeframeSpec spec;
   spec.rangeCount = 10;
   spec.rangeUnit = RangeUnit::Days;
-  const char* expected[kTimeframeKindCount] = {"Ticks/100|10 Days",   "Intra/15|10 Days",     "Daily|10 Days",
-                                               "Weekly|10 Days",      "Monthly|10 Days",      "Volume/1000|10 Days",
+  const char* expected[kTimeframeKindCount] = {"Ticks/100|10 Days", "Intra/15|10 Days", "Daily|10 Days",
+                                               "Weekly|10 Days",    "Monthly|10 Days",  "Volume/1000|10 Days",
                                                "Kase/0.5/M|10 Days"};
   const char* labels[kTimeframeKindCount] = {"Ticks:", "Minutes:", "", "", "", "Shares:", "Target Range:"};
   for (int i = 0; i < kTimeframeKindCount; ++i) {
@@ -147,7 +147,8 @@ TEST_F(Timeframes, BarsPerDayDivideTheSymbolsDailyVolume) {
   EXPECT_EQ(Parse("Volume/~50", kBarVolume), "200");
   EXPECT_EQ(Parse("Volume/~5000", kBarVolume), "10") << "at least 10 per bar";
   EXPECT_EQ(Parse("Volume/~0", kBarVolume), "250") << "no bar count divides by 40";
-  EXPECT_NE(ReadFile(Ini()).find("[SharesDailyVolume]\r\nES=10000\r\n"), std::string::npos) << ReadFile(Ini());
+  EXPECT_NE(ReadFile(Ini()).find("[SharesDailyVolume]\r\nES=10000\r\n"), std::string::npos)
+      << ReadFile(Ini());
   Settings::WriteInt("TickDailyVolume", "NQ", 200000);
   EXPECT_EQ(Parse("Ticks/~100", kBarTick, "NQ"), "2000");
   EXPECT_EQ(Parse("Ticks/~100", kBarTick, "es"), "100");

@@ -1,8 +1,8 @@
 // The control readers of CTxtArray on real windows: combo and list boxes of this process, list views of this
 // process and of the list-view host started as a second process, 64-bit and (where it runs) 32-bit.
 #include <gtest/gtest.h>
-
 #include <windows.h>
+// commctrl.h needs the types of windows.h
 #include <commctrl.h>
 
 #include <string>
@@ -45,8 +45,8 @@ class OwnWindow {
   OwnWindow() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    m_frame = CreateWindowExA(0, "STATIC", "reader test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+    m_frame = CreateWindowExA(0, "STATIC", "reader test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                              nullptr, GetModuleHandleA(nullptr), nullptr);
   }
   ~OwnWindow() { DestroyWindow(m_frame); }
   HWND Child(const char* className, DWORD style) {
@@ -108,7 +108,8 @@ class HostProcess {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + exe + "\"";
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info)) {
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &m_info)) {
       error = "cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")";
       return false;
     }
@@ -122,7 +123,8 @@ class HostProcess {
   ~HostProcess() {
     if (!m_info.hProcess) return;
     if (m_window) PostMessageA(m_window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(m_info.hProcess, kExitWaitMs) != WAIT_OBJECT_0) TerminateProcess(m_info.hProcess, 1);
+    if (WaitForSingleObject(m_info.hProcess, kExitWaitMs) != WAIT_OBJECT_0)
+      TerminateProcess(m_info.hProcess, 1);
     CloseHandle(m_info.hProcess);
     CloseHandle(m_info.hThread);
   }
@@ -151,12 +153,13 @@ std::string HostPath(const char* exeName) {
   char self[MAX_PATH] = "";
   GetModuleFileNameA(nullptr, self, sizeof self);
   std::string folder(self);
-  folder = folder.substr(0, folder.find_last_of("\\/"));             // .../tests
-  folder = folder.substr(0, folder.find_last_of("\\/"));             // the build folder
+  folder = folder.substr(0, folder.find_last_of("\\/"));  // .../tests
+  folder = folder.substr(0, folder.find_last_of("\\/"));  // the build folder
   return folder + "\\tools\\listviewhost\\" + exeName;
 }
 
-// Reads every host row with and without columns and applies a selection wish; checks the other process saw it.
+// Reads every host row with and without columns and applies a selection wish; checks the other process saw
+// it.
 void ReadHostRows(HostProcess& host) {
   CTxtArray rows;
   CTxt msg;
@@ -169,11 +172,14 @@ void ReadHostRows(HostProcess& host) {
   msg = "2";  // select the second row
   ASSERT_EQ(rows.LoadFromLC(host.List(), msg, 2), listviewhost::kRowCount) << msg.ToStd();
   for (int r = 0; r < listviewhost::kRowCount; ++r)
-    EXPECT_EQ(SendMessageA(host.List(), LVM_GETITEMSTATE, r, LVIS_SELECTED), r == 1 ? LVIS_SELECTED : 0u) << r;
+    EXPECT_EQ(SendMessageA(host.List(), LVM_GETITEMSTATE, r, LVIS_SELECTED), r == 1 ? LVIS_SELECTED : 0u)
+        << r;
   msg = "4";
   rows.LoadFromLC(host.List(), msg, 2);
-  EXPECT_EQ(SendMessageA(host.List(), LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0u) << "the wish clears other rows";
-  EXPECT_EQ(SendMessageA(host.List(), LVM_GETITEMSTATE, 3, LVIS_SELECTED), static_cast<LRESULT>(LVIS_SELECTED));
+  EXPECT_EQ(SendMessageA(host.List(), LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0u)
+      << "the wish clears other rows";
+  EXPECT_EQ(SendMessageA(host.List(), LVM_GETITEMSTATE, 3, LVIS_SELECTED),
+            static_cast<LRESULT>(LVIS_SELECTED));
 
   rows.SetOwnerProcessId(host.Pid());  // a given process id is used instead of the window's
   msg = "";
@@ -185,7 +191,8 @@ void ReadHostRows(HostProcess& host) {
 TEST(ComboAndListBoxReaders, ItemsWithDataAndSelection) {
   OwnWindow window;
   HWND combo = window.Child("COMBOBOX", CBS_DROPDOWNLIST | CBS_HASSTRINGS);
-  for (const char* text : {"Minute", "Tick"}) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  for (const char* text : {"Minute", "Tick"})
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   SendMessageA(combo, CB_SETITEMDATA, 1, 0x1F);
   SendMessageA(combo, CB_SETCURSEL, 1, 0);
   CTxtArray items;
@@ -196,14 +203,16 @@ TEST(ComboAndListBoxReaders, ItemsWithDataAndSelection) {
 
   HWND box = window.Child("LISTBOX", LBS_HASSTRINGS);
   std::string longItem(150, 'x');
-  for (const char* text : {"ES", "NQ", longItem.c_str()}) SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  for (const char* text : {"ES", "NQ", longItem.c_str()})
+    SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   SendMessageA(box, LB_SETITEMDATA, 0, 7);
   SendMessageA(box, LB_SETCURSEL, 0, 0);
   int height = static_cast<int>(SendMessageA(box, LB_GETITEMHEIGHT, 0, 0));
   ASSERT_EQ(items.LoadFromLB(box, msg), 3);
   std::string h = std::to_string(height);
-  EXPECT_EQ(Elements(items), (std::vector<std::string>{"ES\t00000007\t" + h + "\t*\t", "NQ\t00000000\t" + h + "\t\t",
-                                                         std::string(99, 'x') + "\t00000000\t" + h + "\t\t"}));
+  EXPECT_EQ(Elements(items),
+            (std::vector<std::string>{"ES\t00000007\t" + h + "\t*\t", "NQ\t00000000\t" + h + "\t\t",
+                                      std::string(99, 'x') + "\t00000000\t" + h + "\t\t"}));
   EXPECT_NE(msg.ToStd().find(" Cnt=3, iCurr=0, ''"), std::string::npos) << msg.ToStd();
   EXPECT_EQ(items.LoadFromLB(nullptr, msg), -1);
   EXPECT_STREQ(msg, "Missing HWND");
@@ -234,7 +243,8 @@ TEST(ListViewReader, OwnProcessRowsEmptyListAndWrongWindows) {
 
   rows.SetOwnerProcessId(0x7FFFFFF0);  // no such process
   EXPECT_EQ(rows.LoadFromLC(list, msg, 1), -3);
-  EXPECT_EQ(msg.ToStd().rfind("Cannot access PID " + std::to_string(0x7FFFFFF0) + " for HWND ", 0), 0u) << msg.ToStd();
+  EXPECT_EQ(msg.ToStd().rfind("Cannot access PID " + std::to_string(0x7FFFFFF0) + " for HWND ", 0), 0u)
+      << msg.ToStd();
 }
 
 TEST(ListViewReader, RemoteBlocksAreReleasedAfterEveryRead) {
@@ -258,7 +268,8 @@ TEST(ListViewReader, RowsOfA64BitProcess) {
 
 TEST(ListViewReader, RowsOfA32BitProcess) {
   std::string exe = HostPath("listviewhost32.exe");
-  if (GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no 32-bit host built (no i686 compiler)";
+  if (GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "no 32-bit host built (no i686 compiler)";
   HostProcess host;
   std::string error;
   if (!host.Start(exe, error)) GTEST_SKIP() << "32-bit programs do not run here: " << error;

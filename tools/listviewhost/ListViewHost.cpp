@@ -1,6 +1,7 @@
 // A window with a report-style list view of known rows: the other process whose list view the cross-process
 // reader is tested against (built 64-bit, and 32-bit where a 32-bit compiler is at hand).
 #include <windows.h>
+// commctrl.h needs the types of windows.h
 #include <commctrl.h>
 
 #include <string>
@@ -39,8 +40,9 @@ void FillList(HWND list) {
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: {
-      HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0,
-                                  480, 200, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(listviewhost::kListId)),
+      HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS,
+                                  0, 0, 480, 200, hwnd,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(listviewhost::kListId)),
                                   GetModuleHandleA(nullptr), nullptr);
       if (!list) return -1;
       FillList(list);
@@ -70,8 +72,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = listviewhost::kWindowClass;
   if (!RegisterClassA(&windowClass)) return 1;
-  HWND window = CreateWindowExA(0, listviewhost::kWindowClass, listviewhost::kWindowTitle, WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 500, 260, nullptr, nullptr, instance, nullptr);
+  HWND window =
+      CreateWindowExA(0, listviewhost::kWindowClass, listviewhost::kWindowTitle, WS_OVERLAPPEDWINDOW,
+                      CW_USEDEFAULT, CW_USEDEFAULT, 500, 260, nullptr, nullptr, instance, nullptr);
   if (!window) return 2;
   ShowWindow(window, show);
   MSG message;
