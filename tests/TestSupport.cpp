@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -25,7 +27,9 @@ fs::path& RunRoot() {
   return root;
 }
 
+// Constructing the root first makes it outlive the cleaner (statics die in reverse order).
 struct RootCleaner {
+  RootCleaner() { RunRoot(); }
   ~RootCleaner() {
     std::error_code ec;
     if (!RunRoot().empty()) fs::remove_all(RunRoot(), ec);
@@ -37,9 +41,12 @@ struct RootCleaner {
 std::string ScratchFolder() {
   static std::atomic<int> counter{0};
   if (RunRoot().empty()) {
+    // Unique per run: a clock reading and the address of a stack object (randomised per process).
+    int local = 0;
     std::ostringstream name;
-    name << "tavrin-test-" << std::hex << std::hash<std::string>()(std::to_string(rand()) + __TIME__)
-         << "-" << reinterpret_cast<uintptr_t>(&counter);
+    name << "tavrin-test-" << std::hex
+         << std::chrono::steady_clock::now().time_since_epoch().count() << "-"
+         << (reinterpret_cast<uintptr_t>(&local) & 0xFFFFFF);
     RunRoot() = fs::temp_directory_path() / name.str();
     fs::create_directories(RunRoot());
   }
