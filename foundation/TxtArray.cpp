@@ -406,6 +406,11 @@ const char* OrEmpty(const char* s) {
   return s ? s : "";
 }
 
+// An empty folder name lists the current folder (not the root that "/name" would mean).
+std::string FolderOrCurrent(const char* dir) {
+  return dir && *dir ? std::string(dir) : std::string(".");
+}
+
 // The whole content of a file that is to be appended to; 0 (and nothing) when there is no such file yet,
 // else the errno value of the failure.
 int ReadExistingFile(const char* path, std::string& content) {
@@ -819,7 +824,7 @@ int CTxtArray::ListFolder(const char* dir, int descend, int noDirs, const char* 
   else if (*pat)
     names = pat;
   // A pattern with a folder part ("sub/*.txt") searches that sub-folder.
-  std::string folder = OrEmpty(dir);
+  std::string folder = FolderOrCurrent(dir);
   size_t slash = names.find_last_of("/\\");
   if (slash != std::string::npos) {
     folder += "/" + names.substr(0, slash);
@@ -892,9 +897,9 @@ int CTxtArray::ListTree(const char* dir, const std::vector<std::string>& extensi
                         int logLevel) {
   if (logLevel > 0) LogTrace(kLogCategory, kLogDetail, "Tree=%s, nLev=%d", OrEmpty(dir), level);
   FolderScan scan;
-  if (!scan.Open(OrEmpty(dir))) return GetSize();
+  if (!scan.Open(FolderOrCurrent(dir).c_str())) return GetSize();
   for (std::string name; scan.Next(name);) {
-    std::string path = std::string(OrEmpty(dir)) + "/" + name;
+    std::string path = FolderOrCurrent(dir) + "/" + name;
     FileStatus status;
     if (ReadFileStatus(path.c_str(), status) < 0) continue;
     if (status.isFolder) {
