@@ -17,3 +17,10 @@ section "Settings of the sample program folder (typed reads, normal forms writte
 section "Steps of the sample definition Demo.tvd (symbols from Demo.lst, GM left out by Skip.txt)"
 cp -r "$ROOT/samples/TradeStation" "$WORK/TradeStation"
 (cd "$WORK/program" && "$TAVRINC" steps Demo.tvd && "$TAVRINC" mark Demo.tvd) || true
+
+section "Statistics table of a saved Strategy Performance Report (4 trades: +250, -125 short, 0, +87.50 short)"
+cp -r "$ROOT/samples/TavrinDemo" "$WORK/TavrinDemo"
+"$TAVRINC" stats "$WORK/TavrinDemo/SEQ_0001/ES_5min_1.MHT" "$WORK/program"
+
+section "Summary of the sample run folder (the optimisation list is skipped)"
+"$TAVRINC" summary "$WORK/TavrinDemo/SEQ_0001"
