@@ -162,6 +162,21 @@ std::string Trimmed(const std::string& s) {
   return s.substr(a, s.find_last_not_of(" \t\r\n") - a + 1);
 }
 
+// Position of the '<' before the first "Strategy Inputs" (any case) of the page, 0 when there is none.
+size_t FindInputsBlock(const std::string& page) {
+  static const char kMarker[] = "strategy inputs";
+  const size_t n = sizeof(kMarker) - 1;
+  for (size_t i = 0; i + n <= page.size(); ++i) {
+    if ((page[i] | 0x20) != 's') continue;
+    size_t k = 1;
+    while (k < n && (page[i + k] == kMarker[k] || (page[i + k] | 0x20) == kMarker[k])) ++k;
+    if (k < n) continue;
+    size_t lt = page.rfind('<', i);
+    return lt == std::string::npos ? 0 : lt;
+  }
+  return 0;
+}
+
 bool IdStartsWith(const PlainNode& node, const char* prefix) {
   const PlainNodeAttr* id = node.FindAttr("id");
   return id && CompareNoCase(prefix, static_cast<const char*>(id->GetValue()), 2) == 0;
@@ -173,9 +188,12 @@ int ReadStrategyInputs(const char* reportPath, CTxt& resultText, CTxtArray& inpu
   inputs.RemoveAll();
   std::string page;
   if (LoadReportPage(reportPath, page, resultText) < 0) return -1;
+  // The inputs block sits near the end of a report, after a trades list that can hold a million tags:
+  // the node list starts at the tag before the first mention of the block (the whole page when none).
+  size_t from = FindInputsBlock(page);
   RootPlainNode root;
   CTxt msg;
-  if (root.LoadHTM(page.data(), page.size(), msg) < 1) {
+  if (root.LoadHTM(page.data() + from, page.size() - from, msg) < 1) {
     resultText.Format("Cannot read '%s' as HTML", reportPath);
     return -2;
   }

@@ -181,6 +181,7 @@ TEST_F(SummaryTest, InputsOfAnArchivedReport) {
 
 TEST_F(SummaryTest, InputsOfStrategiesWithDashesEmptyValuesAndEntities) {
   std::string page =
+      "<TABLE><TR><TD>See the strategy inputs below</TD></TR></TABLE>"
       "<TD>TradeStation Strategy Inputs</TD></TR></TABLE><TABLE><TR><TD><TABLE>"
       "<TR><TD id=\"inputName1\">MA-X &amp; Co - Len</TD><TD id=inputValue1> 12 </TD></TR>"
       "<TR><TD id=INPUTNAME2>MA-X &amp; Co - Skipped</TD><TD id=inputValue2></TD></TR>"
