@@ -86,9 +86,9 @@ class CTxt {
   char operator[](int i) const { return m_data[i]; }
   void SetAt(int i, char c) { m_data[i] = c; }  // unchecked
 
-  int FindChar(char c) const;              // index, -1 empty, -2 not found
+  int FindChar(char c) const;                // index, -1 empty, -2 not found
   int FindCharList(const char* list) const;  // index, -1 empty, -2 none
-  int FindTextA(const char* text) const;   // case-insensitive; index or -1
+  int FindTextA(const char* text) const;     // case-insensitive; index or -1
   // Index of the first element equal to text ignoring case; -1 when none or the array is empty.
   static int FindStringArray(const std::vector<std::string>& array, const char* text);
 
@@ -111,37 +111,37 @@ class CTxt {
   int MaskNonPrintable();  // returns the number changed
 
   // --- Conversions, numbers and hexadecimal ----------------------------------------------------------
-  int InsertCR();                 // lone LF -> CR LF
-  int ConvCRLF(int decode);       // CR LF TAB <-> \r \n \t
-  int ConvTxt2XML();              // XML escaping
-  int ConvXML2Txt();              // unchanged, returns 0 (decoding is Part 1.5's)
-  int ConvHTM2TXT();              // &nbsp; &amp; \x + %% %XX
-  int ConvHex(int toHex);         // bytes <-> upper-case hex pairs; -1 empty
-  int ConvProt(int direction, int key);  // rotation of printable characters; returns the length
-  int MakeValueTxt(double v, int decimals);  // at most decimals decimals, no trailing zeros; the length
-  int GetHex(unsigned long v, int bytes = 4);  // last 2/4/6 of eight hex digits for bytes 1/2/3; length
-  int MakeHexValue(int v, int digits = 8);     // last 2/4/6 of eight hex digits for digits 2/4/6; length
+  int InsertCR();                                  // lone LF -> CR LF
+  int ConvCRLF(int decode);                        // CR LF TAB <-> \r \n \t
+  int ConvTxt2XML();                               // XML escaping
+  int ConvXML2Txt();                               // unchanged, returns 0 (decoding is Part 1.5's)
+  int ConvHTM2TXT();                               // &nbsp; &amp; \x + %% %XX
+  int ConvHex(int toHex);                          // bytes <-> upper-case hex pairs; -1 empty
+  int ConvProt(int direction, int key);            // rotation of printable characters; returns the length
+  int MakeValueTxt(double v, int decimals);        // at most decimals decimals, no trailing zeros; the length
+  int GetHex(unsigned long v, int bytes = 4);      // last 2/4/6 of eight hex digits for bytes 1/2/3; length
+  int MakeHexValue(int v, int digits = 8);         // last 2/4/6 of eight hex digits for digits 2/4/6; length
   int GetHexArray(const unsigned char* p, int n);  // "0A,FF," ... for 1..1000 bytes; the length
 
   // --- Files and file names -------------------------------------------------------------------------
-  int LoadFromFile(const char* path);  // the length, or -1 with the message in the object
-  int SaveToFile(const char* path, int append = 0);  // the length written, or -1 with the message
+  int LoadFromFile(const char* path);                      // the length, or -1 with the message in the object
+  int SaveToFile(const char* path, int append = 0);        // the length written, or -1 with the message
   int SaveToFileCommit(const char* path, int append = 0);  // the same, flushed to the device on close
   // Every element followed by sep (null: CR LF); returns the number of elements. Defined with CTxtArray
   // (foundation/TxtArray.cpp), not in Txt.cpp.
   int LoadFromArray(CTxtArray* array, const char* sep = nullptr);
-  int ReadFromRam(const void* p, int n);  // the n bytes as text (ends at the first NUL); returns n
-  int BinarySave(FILE* f) const;          // n + 4, -1 count not written, -2 bytes not written
-  int BinaryRead(FILE* f);                // 0, or -1 when incomplete
-  int BinaryRead(const unsigned char* p);  // n + 4, the bytes consumed
+  int ReadFromRam(const void* p, int n);           // the n bytes as text (ends at the first NUL); returns n
+  int BinarySave(FILE* f) const;                   // n + 4, -1 count not written, -2 bytes not written
+  int BinaryRead(FILE* f);                         // 0, or -1 when incomplete
+  int BinaryRead(const unsigned char* p);          // n + 4, the bytes consumed
   static int GetExeName(CTxt& out, int part = 7);  // path part of the running program; out's length
-  int GetFileTxt(int part, CTxt& out) const;        // path part 0..7 (table of Part 1.1); out's length
+  int GetFileTxt(int part, CTxt& out) const;       // path part 0..7 (table of Part 1.1); out's length
   int MakeFn();     // '\' -> '/' (a "\\" pair kept), trailing '/' removed; returns the length
   int MakeFnDOS();  // '/' -> '\' (a "\\" pair kept), trailing separators removed; returns the length
   int MakeFileName(const char* name, const char* ext = nullptr);  // folder/name.ext; returns 0
-  int MakeFileExt(const char* ext);  // 1 when already ext (no change), else 0
-  int InsertToFn(const char* text, int dash = 0);  // drive dir text[-]base ext; returns the length
-  int AddToFn(const char* text, int dash = 0);     // drive dir base[-]text ext; returns the length
+  int MakeFileExt(const char* ext);                               // 1 when already ext (no change), else 0
+  int InsertToFn(const char* text, int dash = 0);      // drive dir text[-]base ext; returns the length
+  int AddToFn(const char* text, int dash = 0);         // drive dir base[-]text ext; returns the length
   int IsSameFileTxt(const char* other, int part = 7);  // 1 equal ignoring case, else 0
   int AppendFileLocation(const char* file, int line, const char* fmt = nullptr);  // returns the length
   int GetNextFile(const char* pattern);  // number of the first free file, or -1
@@ -149,7 +149,7 @@ class CTxt {
   static void Shutdown();
 
  private:
-  bool Reserve(int bytes);           // buffer of at least bytes, content kept
+  bool Reserve(int bytes);               // buffer of at least bytes, content kept
   void Assign(const char* text, int n);  // replaces the content by n characters
   void TakeOwnership(char* buffer, int length, int capacity);
 
