@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -44,7 +44,9 @@ std::string GenerateReport() {
   return reportbuilder::Archive(page, "quoted-printable", "TradeStation Strategy Performance Report");
 }
 
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 }  // namespace
 
@@ -73,8 +75,8 @@ int Measure(const char* path) {
 
   struct rusage usage;
   getrusage(RUSAGE_SELF, &usage);
-  std::printf("report loader: %d trades, %.1f MB in %.3f s (best of %d) = %.1f MB/s\n", trades, megabytes, best,
-              kRounds, megabytes / best);
+  std::printf("report loader: %d trades, %.1f MB in %.3f s (best of %d) = %.1f MB/s\n", trades, megabytes,
+              best, kRounds, megabytes / best);
   std::printf("strategy inputs of the same report: %d inputs in %.3f s\n", found, inputsTime);
   std::printf("peak memory of the loading process: %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
   return found == 2 ? 0 : 1;

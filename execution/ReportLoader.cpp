@@ -14,10 +14,18 @@ namespace {
 
 const size_t npos = std::string::npos;
 
-inline char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-inline bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-inline bool IsHex(char c) { return (c >= '0' && c <= '9') || (Lower(c) >= 'a' && Lower(c) <= 'f'); }
-inline int HexValue(char c) { return c <= '9' ? c - '0' : Lower(c) - 'a' + 10; }
+inline char Lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+inline bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+inline bool IsHex(char c) {
+  return (c >= '0' && c <= '9') || (Lower(c) >= 'a' && Lower(c) <= 'f');
+}
+inline int HexValue(char c) {
+  return c <= '9' ? c - '0' : Lower(c) - 'a' + 10;
+}
 
 // Whether the n characters at p equal word (lower case) ignoring case.
 bool MatchNoCase(const char* p, const char* word, size_t n) {
@@ -26,7 +34,9 @@ bool MatchNoCase(const char* p, const char* word, size_t n) {
   return true;
 }
 
-bool EqualNoCase(const char* p, size_t n, const char* word) { return strlen(word) == n && MatchNoCase(p, word, n); }
+bool EqualNoCase(const char* p, size_t n, const char* word) {
+  return strlen(word) == n && MatchNoCase(p, word, n);
+}
 
 // First position of marker (lower case) in s[from, end) ignoring case; npos when none.
 size_t FindNoCaseIn(const std::string& s, size_t from, size_t end, const char* marker) {
@@ -444,13 +454,20 @@ struct TradeColumns {
     c.number = c.type = c.date = c.time = c.shares = c.profit = c.commission = -1;
     for (int i = 0; i < count; ++i) {
       std::string h = LowerCopy(cells[static_cast<size_t>(i)]);
-      if (h == "#" || h == "trade #" || h == "trade#") c.number = i;
-      else if (h == "type") c.type = i;
-      else if (h == "date" || h == "date/time") c.date = i;
-      else if (h == "time") c.time = i;
-      else if (h.compare(0, 6, "shares") == 0 || h.compare(0, 9, "contracts") == 0 || h == "ctrts") c.shares = i;
-      else if (h == "profit/loss" || h == "net profit" || h == "p/l") c.profit = i;
-      else if (h.compare(0, 4, "comm") == 0) c.commission = i;
+      if (h == "#" || h == "trade #" || h == "trade#")
+        c.number = i;
+      else if (h == "type")
+        c.type = i;
+      else if (h == "date" || h == "date/time")
+        c.date = i;
+      else if (h == "time")
+        c.time = i;
+      else if (h.compare(0, 6, "shares") == 0 || h.compare(0, 9, "contracts") == 0 || h == "ctrts")
+        c.shares = i;
+      else if (h == "profit/loss" || h == "net profit" || h == "p/l")
+        c.profit = i;
+      else if (h.compare(0, 4, "comm") == 0)
+        c.commission = i;
     }
     if (c.type < 0 || c.date < 0 || c.profit < 0) return false;
     *this = c;
@@ -485,7 +502,8 @@ class TradesReader {
     }
     std::string type = LowerCopy(Cell(cells, count, m_columns.type));
     std::string number = Cell(cells, count, m_columns.number);
-    bool exitType = type == "sell" || type.compare(0, 12, "buy to cover") == 0 || type.compare(0, 4, "exit") == 0;
+    bool exitType =
+        type == "sell" || type.compare(0, 12, "buy to cover") == 0 || type.compare(0, 4, "exit") == 0;
     if (m_open.valid && (number.empty() || exitType)) {
       TradeRow exit = Read(cells, count, type);
       CloseTrade(exit);
@@ -533,8 +551,8 @@ class TradesReader {
     const TradeRow entry = m_open;
     m_open = TradeRow();
     if (!entry.dated || !exit.dated) {
-      LogTrace("ZELTRD", 0, "Skipping trade #%s of %s: unreadable date '%s' / '%s'", entry.number.c_str(), m_name,
-               entry.dateText.c_str(), exit.dateText.c_str());
+      LogTrace("ZELTRD", 0, "Skipping trade #%s of %s: unreadable date '%s' / '%s'", entry.number.c_str(),
+               m_name, entry.dateText.c_str(), exit.dateText.c_str());
       return;
     }
     Trade t;
@@ -548,8 +566,8 @@ class TradesReader {
   }
 
   void SkipOpen() {
-    LogTrace("ZELTRD", 0, "Skipping open position %s from %08d, %.0f Shares", static_cast<const char*>(m_symbol),
-             m_open.when.GetDate(-2), m_open.shares);
+    LogTrace("ZELTRD", 0, "Skipping open position %s from %08d, %.0f Shares",
+             static_cast<const char*>(m_symbol), m_open.when.GetDate(-2), m_open.shares);
     m_open = TradeRow();
   }
 
@@ -645,7 +663,8 @@ int LoadTradesFromPage(const std::string& page, const char* name, TradeStatistic
   ReportHeader& h = header ? *header : local;
   size_t tableStart = ReadHeaderItems(page, h);
   if (tableStart == npos) {
-    msg.Format("Trade List was missing in MHT Archive file:\r\n%s\r\n(Save Trade List in MHT archive file)", name);
+    msg.Format("Trade List was missing in MHT Archive file:\r\n%s\r\n(Save Trade List in MHT archive file)",
+               name);
     stats.Finish();
     return -2;
   }

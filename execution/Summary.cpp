@@ -14,9 +14,12 @@
 
 namespace {
 
-#define STAT_VALUE(desc, unit, name, decimals) {desc, unit, "$" #name, decimals, kRowValue, kStat##name}
-#define STAT_DATE(desc, name) {desc, "Date", "$" #name, 0, kRowDate, k##name}
-#define STAT_SEPARATOR {"", "", "", 0, kRowSeparator, 0}
+#define STAT_VALUE(desc, unit, name, decimals) \
+  { desc, unit, "$" #name, decimals, kRowValue, kStat##name }
+#define STAT_DATE(desc, name) \
+  { desc, "Date", "$" #name, 0, kRowDate, k##name }
+#define STAT_SEPARATOR \
+  { "", "", "", 0, kRowSeparator, 0 }
 
 const StatRow kCatalogue[kStatRows] = {
     STAT_VALUE("Net Profit+Loss", "$", PL, 2),
@@ -99,8 +102,9 @@ void FormatCell(const TradeStatistics& stats, const StatRow& row, int column, CT
     out = "---";
   } else if (row.kind == kRowDate) {
     CZELDateTime date = stats.GetDate(column, row.index);
-    if (date.IsFilled()) out.Format("%d/%d/%04d %02d:%02d:%02d", date.GetMonth(), date.GetDay(), date.GetYear(),
-                                    date.GetHour(), date.GetMinute(), date.GetSecond());
+    if (date.IsFilled())
+      out.Format("%d/%d/%04d %02d:%02d:%02d", date.GetMonth(), date.GetDay(), date.GetYear(), date.GetHour(),
+                 date.GetMinute(), date.GetSecond());
   } else {
     out.Format("%.*f", row.decimals, stats.GetValue(column, row.index));
   }
@@ -108,7 +112,9 @@ void FormatCell(const TradeStatistics& stats, const StatRow& row, int column, CT
 
 }  // namespace
 
-const StatRow* GetStatCatalogue() { return kCatalogue; }
+const StatRow* GetStatCatalogue() {
+  return kCatalogue;
+}
 
 const StatRow* FindStatRow(const char* shortName) {
   for (const StatRow& row : kCatalogue)
@@ -141,7 +147,7 @@ int BuildReportStatistics(const char* reportPath, TradeStatistics& stats, CTxtAr
   return trades;
 }
 
-// --- Strategy inputs -------------------------------------------------------------------------------------------
+// --- Strategy inputs ---------------------------------------------------------------------------------------
 
 namespace {
 
@@ -241,11 +247,17 @@ int ReadStrategyInputs(const char* reportPath, CTxt& resultText, CTxtArray& inpu
   return inputs.GetSize();
 }
 
-// --- The results summary ---------------------------------------------------------------------------------------
+// --- The results summary -----------------------------------------------------------------------------------
 
-void SummaryUi::ShowProgress(const char* text, int index, int count) { GaugetteUpdate(text, index, count); }
-void SummaryUi::CloseProgress() { GaugetteClose(); }
-void SummaryUi::OpenFile(const char* path) { OpenSummaryFile(path); }
+void SummaryUi::ShowProgress(const char* text, int index, int count) {
+  GaugetteUpdate(text, index, count);
+}
+void SummaryUi::CloseProgress() {
+  GaugetteClose();
+}
+void SummaryUi::OpenFile(const char* path) {
+  OpenSummaryFile(path);
+}
 
 namespace {
 
@@ -271,7 +283,7 @@ struct StepFigure {
   const char* format;
 };
 const StepFigure kFigures[] = {
-    {",$PL", "%.2f,"}, {",$PF", "%.3f,"}, {",$CntTrd", "%.0f,"}, {",$Prob", "%.2f,"},
+    {",$PL", "%.2f,"},    {",$PF", "%.3f,"},       {",$CntTrd", "%.0f,"},   {",$Prob", "%.2f,"},
     {",$RetYr", "%.2f,"}, {",$MaxDDAmt", "%.2f,"}, {",$MaxDDPer", "%.2f,"},
 };
 
@@ -323,7 +335,9 @@ std::string DataLine(int number, const char* path, const CTxtArray& lines, const
 
 }  // namespace
 
-void SetSummaryUi(SummaryUi* ui) { InstalledUi() = ui; }
+void SetSummaryUi(SummaryUi* ui) {
+  InstalledUi() = ui;
+}
 
 int WriteSummary(const char* folder, CTxt& resultText, int open) {
   SummaryUi& ui = CurrentUi();
@@ -369,7 +383,8 @@ int WriteSummary(const char* folder, CTxt& resultText, int open) {
     ui.EndWait();
     return -1;
   }
-  resultText.Format("Created Summary for %d Symbols/Timeframes to %s", dataLines, static_cast<const char*>(summaryPath));
+  resultText.Format("Created Summary for %d Symbols/Timeframes to %s", dataLines,
+                    static_cast<const char*>(summaryPath));
   if (open == 1) ui.OpenFile(summaryPath);
   ui.EndWait();
   return dataLines;

@@ -20,7 +20,7 @@ struct StatRow {
 };
 
 constexpr int kStatRows = 65;
-const StatRow* GetStatCatalogue();           // kStatRows rows in display order
+const StatRow* GetStatCatalogue();                  // kStatRows rows in display order
 const StatRow* FindStatRow(const char* shortName);  // by short name ignoring case; null when unknown
 
 // --- The statistics table ----------------------------------------------------------------------------------
@@ -35,14 +35,14 @@ int AppendStatisticsTable(const TradeStatistics& stats, CTxtArray& lines);
 // statistics table to lines. The number of trades, or the loader's negative code with its message in msg.
 int BuildReportStatistics(const char* reportPath, TradeStatistics& stats, CTxtArray& lines, CTxt& msg);
 
-// --- Strategy inputs of a saved report ----------------------------------------------------------------------
+// --- Strategy inputs of a saved report ---------------------------------------------------------------------
 
 // Reads the "TradeStation Strategy Inputs" table of a saved report (archive or plain HTML) into inputs as
 // name|value lines. The number of inputs with the strategy name in resultText, or -1 unreadable file (the
 // load error in resultText), -2 not HTML, -3 no inputs block, -4 no inputs table.
 int ReadStrategyInputs(const char* reportPath, CTxt& resultText, CTxtArray& inputs);
 
-// --- The results summary -------------------------------------------------------------------------------------
+// --- The results summary -----------------------------------------------------------------------------------
 
 // What the summary shows the user while it works. The application plugs in the wait cursor, the progress
 // window and the file opener; the default shows the progress window where there is one and opens nothing.

@@ -1,7 +1,6 @@
 // The summary's desktop side on Windows: the hourglass while it works, and the finished file opened with the
 // program registered for CSV files.
 #include "execution/Summary_platform.h"
-
 #include "foundation/SysWin.h"
 
 void SummaryWaitCursor(bool on) {
@@ -14,4 +13,6 @@ void SummaryWaitCursor(bool on) {
   }
 }
 
-void OpenSummaryFile(const char* path) { LaunchProcess(path, 1); }
+void OpenSummaryFile(const char* path) {
+  LaunchProcess(path, 1);
+}

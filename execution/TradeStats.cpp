@@ -12,7 +12,9 @@ constexpr double kDaysPerYear = 365.25;
 enum DistributionMode { kModeAll, kModeWinners, kModeLosers };
 
 // amount as a percentage of base; 0 when there is no base to relate it to.
-double Percent(double amount, double base) { return base == 0 ? 0 : amount * 100 / base; }
+double Percent(double amount, double base) {
+  return base == 0 ? 0 : amount * 100 / base;
+}
 
 // Hours from entry to exit; a trade without both dates has no duration (never "until now").
 double TradeHours(const Trade& t) {
@@ -195,7 +197,8 @@ void TradeStatistics::Distribution(int column, int mode, double baseRate) {
   v[devAmt] = deviation;
   v[devPer] = Percent(deviation, m_capital);
   v[med] = median;
-  if (mode == kModeLosers && v[kStatMedLossAmt] < 0) v[kStatPFMed] = -(v[kStatMedGainAmt] / v[kStatMedLossAmt]);
+  if (mode == kModeLosers && v[kStatMedLossAmt] < 0)
+    v[kStatPFMed] = -(v[kStatMedGainAmt] / v[kStatMedLossAmt]);
   if (mode != kModeAll) return;
 
   // Volatility: how far the column's equity curve strays from the straight line to its end result.
@@ -229,5 +232,6 @@ CZELDateTime TradeStatistics::GetDate(int column, int index) const {
 
 int TradeStatistics::GetTradeCount(int column) const {
   if (column < 0 || column >= kStatColumns) return 0;
-  return static_cast<int>(m_col[column].value[kStatCntGain]) + static_cast<int>(m_col[column].value[kStatCntLoss]);
+  return static_cast<int>(m_col[column].value[kStatCntGain]) +
+         static_cast<int>(m_col[column].value[kStatCntLoss]);
 }

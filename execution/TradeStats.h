@@ -9,17 +9,18 @@
 
 // One closed trade as the report loader hands it over.
 struct Trade {
-  int direction = 1;        // negative: short; otherwise long
-  float profit = 0;         // net profit or loss P, after commission
-  float commission = 0;     // entry and exit commission together
-  CZELDateTime entry;       // entry date and time
-  CZELDateTime exit;        // exit date and time
+  int direction = 1;     // negative: short; otherwise long
+  float profit = 0;      // net profit or loss P, after commission
+  float commission = 0;  // entry and exit commission together
+  CZELDateTime entry;    // entry date and time
+  CZELDateTime exit;     // exit date and time
 };
 
 // Columns of the statistics.
 enum StatColumn { kColumnAll = 0, kColumnLong = 1, kColumnShort = 2, kStatColumns = 3 };
 
-// Values of a column, named after the catalogue's short names.
+// Values of a column, named after the catalogue's short names (grouped as the catalogue groups them).
+// clang-format off
 enum StatValue {
   kStatPL, kStatPLYr, kStatEqu, kStatEquStart, kStatMaxEqu, kStatMinEqu, kStatGrossGain, kStatGrossLoss,
   kStatRetYr, kStatPF, kStatSharpe, kStatMAR, kStatVolatityPer, kStatVolatityAmt,
@@ -28,7 +29,8 @@ enum StatValue {
   kStatCntTrd, kStatCntGain, kStatCntLoss, kStatProb, kStatMaxGainCnt, kStatMaxLossCnt,
   kStatMaxDDAmt, kStatMaxDDPer, kStatMaxDUAmt, kStatMaxDUPer, kStatTotFee,
   kStatTrdRngDay, kStatTrdRngYr,
-  kStatTrdDurTotal, kStatTrdDurPer, kStatDurTrdAvg, kStatDurGainAvg, kStatDurLossAvg, kStatDurMin, kStatDurMax,
+  kStatTrdDurTotal, kStatTrdDurPer,
+  kStatDurTrdAvg, kStatDurGainAvg, kStatDurLossAvg, kStatDurMin, kStatDurMax,
   kStatDevAmt, kStatDevPer, kStatDevGainAmt, kStatDevGainPer, kStatDevLossAmt, kStatDevLossPer,
   kStatUsedValues
 };
@@ -37,6 +39,7 @@ enum StatDate {
   kDateMaxEqu, kDateMinEqu, kDateMaxGain, kDateMaxLoss, kDateMaxDD, kDateMaxDU, kDateMaxTrd, kDateMinTrd,
   kStatDates
 };
+// clang-format on
 constexpr int kStatValues = 60;             // value slots per column
 constexpr double kStatOutOfRange = 1e9;     // GetValue outside the columns or slots
 constexpr double kStatRatioCapped = 9.999;  // Sharpe and MAR when they cannot be computed
@@ -55,9 +58,9 @@ class TradeStatistics {
   // No value is ever infinite or NaN: a figure whose divisor is zero keeps 0, or the documented cap.
   void Finish();
 
-  double GetValue(int column, int index) const;           // kStatOutOfRange outside 0..2 / 0..59
-  CZELDateTime GetDate(int column, int index) const;      // empty outside 0..2 / 0..7
-  int GetTradeCount(int column) const;                    // winners + losers; 0 outside 0..2
+  double GetValue(int column, int index) const;       // kStatOutOfRange outside 0..2 / 0..59
+  CZELDateTime GetDate(int column, int index) const;  // empty outside 0..2 / 0..7
+  int GetTradeCount(int column) const;                // winners + losers; 0 outside 0..2
   double GetCapital() const { return m_capital; }
   const std::vector<Trade>& GetTrades() const { return m_trades; }
 

@@ -15,17 +15,35 @@
 
 namespace {
 
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-inline bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-inline bool IsAlnum(char c) { return IsAlpha(c) || IsDigit(c); }
-inline bool IsHex(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-inline int HexValue(char c) { return IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10; }
-inline char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-inline bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+inline bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+inline bool IsAlpha(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline bool IsAlnum(char c) {
+  return IsAlpha(c) || IsDigit(c);
+}
+inline bool IsHex(char c) {
+  return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+inline int HexValue(char c) {
+  return IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
+}
+inline char Upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+inline bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-bool EqualNoCase(const char* a, const char* b) { return CompareNoCase(a, b, 1) == 0; }
+bool EqualNoCase(const char* a, const char* b) {
+  return CompareNoCase(a, b, 1) == 0;
+}
 // A node's text as characters without giving it a buffer (the non-const conversion of CTxt allocates).
-inline const char* Str(const CTxt& t) { return t; }
+inline const char* Str(const CTxt& t) {
+  return t;
+}
 
 std::string VFormat(const char* fmt, va_list args) {
   va_list copy;
@@ -200,7 +218,8 @@ class CXML::Scanner {
     if (r) return r;
     if (name[0] == '!' || name[0] == '?') return Declaration();
     if (closedAtOnce) {
-      if (Peek() != '>') return Error("Invalid character '%c' after tag closing slash in '%-.50s'", Shown(), TagText());
+      if (Peek() != '>')
+        return Error("Invalid character '%c' after tag closing slash in '%-.50s'", Shown(), TagText());
       Next();
       return CompleteAndClose();
     }
@@ -278,7 +297,8 @@ class CXML::Scanner {
       }
       if (c == '/') {
         Next();
-        if (Peek() != '>') return Error("Invalid character '%c' after tag closing slash in '%-.50s'", Shown(), TagText());
+        if (Peek() != '>')
+          return Error("Invalid character '%c' after tag closing slash in '%-.50s'", Shown(), TagText());
         Next();
         return CompleteAndClose();
       }
@@ -384,7 +404,8 @@ int CXML::LoadFile(const char* source, XmlCallback callback, void* context) {
   if (m_flags & kXmlFlagSourceIsText) {
     size_t length = strlen(source);
     char name[64];
-    snprintf(name, sizeof(name), "(%d Bytes RAM, %p)", static_cast<int>(length), static_cast<const void*>(source));
+    snprintf(name, sizeof(name), "(%d Bytes RAM, %p)", static_cast<int>(length),
+             static_cast<const void*>(source));
     m_fileName = name;
     return Scanner(*this, source, length, callback, context).Run();
   }
@@ -508,7 +529,9 @@ PlainNode* PlainNode::FindChild(const char* tag, const char* attrText) const {
   return nullptr;
 }
 
-PlainNode* PlainNode::FindChildByTag(const char* tag) const { return FindChild(tag, nullptr); }
+PlainNode* PlainNode::FindChildByTag(const char* tag) const {
+  return FindChild(tag, nullptr);
+}
 
 int PlainNode::LoadChildren(const char* tag) {
   m_children.clear();
@@ -519,7 +542,8 @@ int PlainNode::LoadChildren(const char* tag) {
   if (m_parentID > m_plainID && m_plainID > 0) end = m_parentID - 1;
   for (int i = m_plainID; i < end; ++i) {
     PlainNode* node = m_root->m_nodes[static_cast<size_t>(i)];
-    if (node && EqualNoCase(Str(node->m_tag), tag)) m_children.push_back(static_cast<uint32_t>(node->m_plainID));
+    if (node && EqualNoCase(Str(node->m_tag), tag))
+      m_children.push_back(static_cast<uint32_t>(node->m_plainID));
   }
   return GetNumChildren();
 }
@@ -542,9 +566,13 @@ PlainNode* PlainNode::MakeChildAt(int pos, const char* tag) {
   return node;
 }
 
-PlainNode* PlainNode::AddNode(const char* tag) { return MakeChildAt(GetNumChildren(), tag); }
+PlainNode* PlainNode::AddNode(const char* tag) {
+  return MakeChildAt(GetNumChildren(), tag);
+}
 
-PlainNode* PlainNode::InsertChild(int pos, const char* tag) { return MakeChildAt(pos, tag); }
+PlainNode* PlainNode::InsertChild(int pos, const char* tag) {
+  return MakeChildAt(pos, tag);
+}
 
 PlainNode* PlainNode::InsertSibling(const char* tag, int before) {
   if (!m_root) {
@@ -683,7 +711,8 @@ int PlainNode::DiffInto(const PlainNode& other, CTxt* report, int depth) const {
   other.GetAttrList(theirs);
   if (strcmp(mine, theirs) != 0) note("attributes", mine, theirs);
   if (GetNumChildren() != other.GetNumChildren()) {
-    note("children", std::to_string(GetNumChildren()).c_str(), std::to_string(other.GetNumChildren()).c_str());
+    note("children", std::to_string(GetNumChildren()).c_str(),
+         std::to_string(other.GetNumChildren()).c_str());
   }
   int common = std::min(GetNumChildren(), other.GetNumChildren());
   for (int i = 0; i < common; ++i) {
@@ -731,9 +760,13 @@ void PlainNode::ReleaseContents() {
 // RootPlainNode
 // ---------------------------------------------------------------------------------------------------------
 
-RootPlainNode::RootPlainNode() : PlainNode(nullptr) { m_root = this; }
+RootPlainNode::RootPlainNode() : PlainNode(nullptr) {
+  m_root = this;
+}
 
-RootPlainNode::~RootPlainNode() { ReleaseAllNodes(); }
+RootPlainNode::~RootPlainNode() {
+  ReleaseAllNodes();
+}
 
 PlainNode* RootPlainNode::NewNode(int parentID) {
   if (m_usedInLastBlock == kNodeBlock) {
@@ -1031,7 +1064,9 @@ struct TreeBuilder {
   PlainNode* top;
 };
 
-bool IsDeclaration(const char* tag) { return tag && (tag[0] == '!' || tag[0] == '?'); }
+bool IsDeclaration(const char* tag) {
+  return tag && (tag[0] == '!' || tag[0] == '?');
+}
 
 bool IsBlankText(const char* text) {
   for (; *text; ++text)

@@ -16,11 +16,11 @@
 
 // What the reader has just read when it calls the callback.
 enum XMLEvent {
-  XMLEV_START_TAG = 0,      // a start tag's name was read (GetCurrTag)
-  XMLEV_ATTRIBUTE = 1,      // an attribute was read (GetAttrID, GetAttrTxt)
-  XMLEV_CONTENT = 2,        // the text before a '<' (GetAttrTxt), also when empty, while a tag is open
-  XMLEV_TAG_COMPLETE = 3,   // the start tag's '>' (or the '/' of an empty tag) was reached
-  XMLEV_TAG_CLOSED = 4,     // an end tag or "/>" closed the innermost tag (still GetCurrTag)
+  XMLEV_START_TAG = 0,     // a start tag's name was read (GetCurrTag)
+  XMLEV_ATTRIBUTE = 1,     // an attribute was read (GetAttrID, GetAttrTxt)
+  XMLEV_CONTENT = 2,       // the text before a '<' (GetAttrTxt), also when empty, while a tag is open
+  XMLEV_TAG_COMPLETE = 3,  // the start tag's '>' (or the '/' of an empty tag) was reached
+  XMLEV_TAG_CLOSED = 4,    // an end tag or "/>" closed the innermost tag (still GetCurrTag)
 };
 
 // Reader flags (GetFlg/SetFlg).
@@ -156,8 +156,8 @@ class PlainNode {
 
   // Children, in order.
   int GetNumChildren() const { return static_cast<int>(m_children.size()); }
-  PlainNode* GetChild(int index) const;              // null outside the list
-  int FindChild(const PlainNode* node) const;        // index in the child list, -1 when not a child
+  PlainNode* GetChild(int index) const;        // null outside the list
+  int FindChild(const PlainNode* node) const;  // index in the child list, -1 when not a child
   // The first child with that tag (ignoring case) having an attribute whose value equals attrText
   // (ignoring case); a null attrText accepts any child with the tag.
   PlainNode* FindChild(const char* tag, const char* attrText) const;

@@ -44,49 +44,55 @@ inline std::string Cells(const std::vector<std::string>& cells) {
 }
 
 // The decoded page: title, header, performance summary, trades list, annual summary, equity curve, inputs.
-inline std::string ReportPage(const std::string& strategy, const std::string& symbol, const std::string& interval,
-                              const std::vector<ReportTrade>& trades, const Inputs& inputs) {
+inline std::string ReportPage(const std::string& strategy, const std::string& symbol,
+                              const std::string& interval, const std::vector<ReportTrade>& trades,
+                              const Inputs& inputs) {
   std::string name = strategy + " " + symbol + "-" + interval;
   std::string first = trades.empty() ? "" : trades.front().entryDate;
   std::string last = trades.empty() ? "" : trades.back().exitDate;
   std::string page;
   page.reserve(trades.size() * 700 + 4000);
-  page += "<HTML><HEAD><TITLE>TradeStation Strategy Performance Report - " + name + "</TITLE></HEAD><BODY>\r\n";
+  page +=
+      "<HTML><HEAD><TITLE>TradeStation Strategy Performance Report - " + name + "</TITLE></HEAD><BODY>\r\n";
   page += "<DIV class=HeaderInfo>" + name + " (" + first + " - " + last + ")</DIV>\r\n";
-  page += "<TABLE><TR><TD>Symbol</TD><TD id=Symbol>" + symbol + "</TD></TR><TR><TD>Interval</TD><TD>" + interval +
-          "</TD></TR></TABLE>\r\n";
+  page += "<TABLE><TR><TD>Symbol</TD><TD id=Symbol>" + symbol + "</TD></TR><TR><TD>Interval</TD><TD>" +
+          interval + "</TD></TR></TABLE>\r\n";
   double net = 0;
   for (const ReportTrade& t : trades)
     if (!t.open) net += t.profit;
-  page += "<H2>Performance Summary</H2><TABLE><TR><TD></TD><TD>All Trades</TD><TD>Long Trades</TD>"
-          "<TD>Short Trades</TD></TR>\r\n";
+  page +=
+      "<H2>Performance Summary</H2><TABLE><TR><TD></TD><TD>All Trades</TD><TD>Long Trades</TD>"
+      "<TD>Short Trades</TD></TR>\r\n";
   page += Cells({"Total Net Profit", Money(net), Money(0), Money(0)}) + "</TABLE>\r\n";
-  page += "<H2>Trades List</H2><TABLE class=\"TradesTable\">\r\n<TR><TH>#</TH><TH>Type</TH><TH>Date</TH><TH>Time</TH>"
-          "<TH>Signal</TH><TH>Price</TH><TH>Shares/Ctrts</TH><TH>Profit/Loss</TH><TH>Cum. Profit</TH>"
-          "<TH>% Profit</TH><TH>Run-up/Drawdown</TH><TH>Comm.</TH></TR>\r\n";
+  page +=
+      "<H2>Trades List</H2><TABLE "
+      "class=\"TradesTable\">\r\n<TR><TH>#</TH><TH>Type</TH><TH>Date</TH><TH>Time</TH>"
+      "<TH>Signal</TH><TH>Price</TH><TH>Shares/Ctrts</TH><TH>Profit/Loss</TH><TH>Cum. Profit</TH>"
+      "<TH>% Profit</TH><TH>Run-up/Drawdown</TH><TH>Comm.</TH></TR>\r\n";
   double cumulative = 0;
   char buf[64];
   for (size_t i = 0; i < trades.size(); ++i) {
     const ReportTrade& t = trades[i];
     snprintf(buf, sizeof(buf), "%.2f%%", t.profit * 100 / (t.entryPrice * t.shares));
     page += Cells({std::to_string(i + 1), t.isShort ? "Sell Short" : "Buy", t.entryDate, t.entryTime,
-                   t.isShort ? "MA SE" : "MA LE", Money(t.entryPrice), std::to_string(t.shares), Money(t.profit), "",
-                   buf, Money(std::fabs(t.profit) + 20), Money(t.entryCommission)});
+                   t.isShort ? "MA SE" : "MA LE", Money(t.entryPrice), std::to_string(t.shares),
+                   Money(t.profit), "", buf, Money(std::fabs(t.profit) + 20), Money(t.entryCommission)});
     if (t.open) continue;
     cumulative += t.profit;
     double gross = t.profit + t.entryCommission + t.exitCommission;
-    page += Cells({"", t.isShort ? "Buy to Cover" : "Sell", t.exitDate, t.exitTime, t.isShort ? "MA SX" : "MA LX",
-                   Money(t.exitPrice), std::to_string(t.shares), Money(gross), Money(cumulative), "", Money(-20),
-                   Money(t.exitCommission)});
+    page += Cells({"", t.isShort ? "Buy to Cover" : "Sell", t.exitDate, t.exitTime,
+                   t.isShort ? "MA SX" : "MA LX", Money(t.exitPrice), std::to_string(t.shares), Money(gross),
+                   Money(cumulative), "", Money(-20), Money(t.exitCommission)});
   }
   page += "</TABLE>\r\n<H2>Annual Trading Summary</H2><TABLE><TR><TD>2012</TD><TD>" + Money(net) +
           "</TD></TR></TABLE>\r\n<H2>Equity Curve</H2><IMG src=\"equity.png\">\r\n";
-  page += "<H2>Settings</H2><TABLE><TR><TD>TradeStation Strategy Inputs</TD></TR></TABLE>\r\n"
-          "<TABLE><TR><TD><TABLE>\r\n";
+  page +=
+      "<H2>Settings</H2><TABLE><TR><TD>TradeStation Strategy Inputs</TD></TR></TABLE>\r\n"
+      "<TABLE><TR><TD><TABLE>\r\n";
   for (size_t i = 0; i < inputs.size(); ++i) {
     std::string n = std::to_string(i + 1);
-    page += "<TR><TD id=inputName" + n + ">" + strategy + " - " + inputs[i].first + "</TD><TD id=inputValue" + n +
-            ">" + inputs[i].second + "</TD></TR>\r\n";
+    page += "<TR><TD id=inputName" + n + ">" + strategy + " - " + inputs[i].first + "</TD><TD id=inputValue" +
+            n + ">" + inputs[i].second + "</TD></TR>\r\n";
   }
   page += "</TABLE></TD></TR></TABLE>\r\n</BODY></HTML>\r\n";
   return page;
@@ -156,12 +162,14 @@ inline std::string Archive(const std::string& page, const std::string& encoding,
                     boundary + "\"\r\n\r\nThis is a multi-part message in MIME format.\r\n\r\n";
   if (imageFirst) {
     out += "--" + boundary +
-           "\r\nContent-Type: image/png\r\nContent-Transfer-Encoding: base64\r\nContent-Location: equity.png\r\n\r\n" +
+           "\r\nContent-Type: image/png\r\nContent-Transfer-Encoding: base64\r\nContent-Location: "
+           "equity.png\r\n\r\n" +
            Base64("\x89PNG not really") + "\r\n\r\n";
   }
-  out += "--" + boundary + "\r\nContent-Type: text/html; charset=\"windows-1252\"\r\nContent-Transfer-Encoding: " +
-         encoding +
-         "\r\nContent-Location: file:///C:/Program%20Files/TradeStation%209.5/Program/Reports/Report.htm\r\n\r\n" +
+  out += "--" + boundary +
+         "\r\nContent-Type: text/html; charset=\"windows-1252\"\r\nContent-Transfer-Encoding: " + encoding +
+         "\r\nContent-Location: "
+         "file:///C:/Program%20Files/TradeStation%209.5/Program/Reports/Report.htm\r\n\r\n" +
          body + "\r\n\r\n--" + boundary + "--\r\n";
   return out;
 }

@@ -15,7 +15,8 @@ namespace {
 
 // The small complete sample of a report: one closed long trade and one open short position.
 const char kSamplePage[] =
-    "<HTML><HEAD><TITLE>TradeStation Strategy Performance Report - MovAvg Cross MSFT-5 min</TITLE></HEAD><BODY>\n"
+    "<HTML><HEAD><TITLE>TradeStation Strategy Performance Report - MovAvg Cross MSFT-5 "
+    "min</TITLE></HEAD><BODY>\n"
     "<DIV class=HeaderInfo>MovAvg Cross MSFT-5 min (1/3/2012 - 1/6/2012)</DIV>\n"
     "<TABLE><TR><TD>Symbol</TD><TD id=Symbol>MSFT</TD></TR><TR><TD>Interval</TD><TD>5 min</TD></TR></TABLE>\n"
     "<H2>Performance Summary</H2><TABLE><TR><TD></TD><TD>All Trades</TD><TD>Long Trades</TD><TD>Short "
@@ -28,7 +29,8 @@ const char kSamplePage[] =
     "<TD>$56.00</TD><TD></TD><TD>2.26%</TD><TD>$80.00</TD><TD>$2.00</TD></TR>\n"
     "<TR><TD></TD><TD>Sell</TD><TD>1/4/2012</TD><TD>10:15</TD><TD>MA LX</TD><TD>$27.15</TD><TD>100</TD>"
     "<TD>$60.00</TD><TD>$56.00</TD><TD></TD><TD>($20.00)</TD><TD>$2.00</TD></TR>\n"
-    "<TR><TD>2</TD><TD>Sell Short</TD><TD>1/5/2012</TD><TD>11:00</TD><TD>MA SE</TD><TD>$27.40</TD><TD>100</TD>"
+    "<TR><TD>2</TD><TD>Sell Short</TD><TD>1/5/2012</TD><TD>11:00</TD><TD>MA "
+    "SE</TD><TD>$27.40</TD><TD>100</TD>"
     "<TD>($12.00)</TD><TD></TD><TD>-0.44%</TD><TD>$5.00</TD><TD>$2.00</TD></TR>\n"
     "</TABLE>\n"
     "<H2>Annual Trading Summary</H2><TABLE><TR><TD>2012</TD><TD>$56.00</TD></TR></TABLE>\n"
@@ -103,9 +105,10 @@ TEST_F(ReportLoaderTest, Base64AndEightBitArchivesAndAnImagePartFirst) {
 
 TEST_F(ReportLoaderTest, PlainHtmlAndSinglePartMessages) {
   ExpectSampleTrade(Write("plain.htm", kSamplePage));
-  ExpectSampleTrade(Write("single.MHT", "MIME-Version: 1.0\nContent-Type: text/html\nContent-Transfer-Encoding: "
-                                        "quoted-printable\n\n" +
-                                            reportbuilder::QuotedPrintable(kSamplePage)));
+  ExpectSampleTrade(Write("single.MHT",
+                          "MIME-Version: 1.0\nContent-Type: text/html\nContent-Transfer-Encoding: "
+                          "quoted-printable\n\n" +
+                              reportbuilder::QuotedPrintable(kSamplePage)));
 }
 
 TEST(ReportArchiveDecoding, QuotedPrintableRules) {
@@ -142,8 +145,8 @@ TEST_F(ReportLoaderTest, ShortsLossesDailyBarsAndCommissions) {
   std::string page = reportbuilder::ReportPage("Breakout", "ES", "Daily", trades, {});
   TradeStatistics stats(5000);
   CTxt msg;
-  ASSERT_EQ(3, LoadTradeReport(Write("d.MHT", reportbuilder::Archive(page, "quoted-printable", "t")).c_str(), stats,
-                               msg));
+  ASSERT_EQ(3, LoadTradeReport(Write("d.MHT", reportbuilder::Archive(page, "quoted-printable", "t")).c_str(),
+                               stats, msg));
   const std::vector<Trade>& got = stats.GetTrades();
   EXPECT_EQ(-1, got[0].direction);
   EXPECT_FLOAT_EQ(1234.56f, got[0].profit) << "thousands separators";
@@ -201,7 +204,8 @@ TEST_F(ReportLoaderTest, FailuresAndTheCurrentFileSetting) {
 
   std::string noList = Write("nolist.MHT", "<html><table><tr><td>1</td></tr></table></html>");
   EXPECT_EQ(-2, LoadTradeReport(noList.c_str(), stats, msg));
-  EXPECT_EQ("Trade List was missing in MHT Archive file:\r\n" + noList + "\r\n(Save Trade List in MHT archive file)",
+  EXPECT_EQ("Trade List was missing in MHT Archive file:\r\n" + noList +
+                "\r\n(Save Trade List in MHT archive file)",
             std::string(msg));
   EXPECT_EQ(0, stats.GetTradeCount(kColumnAll));
 
@@ -232,12 +236,14 @@ TEST_F(ReportLoaderTest, TwentyThousandTradesInListOrder) {
     t.entryCommission = t.exitCommission = 1;
     sum += t.profit;
   }
-  std::string path = Write("big.MHT", reportbuilder::Archive(reportbuilder::ReportPage("S", "ES", "5 min", trades, {}),
-                                                             "quoted-printable", "t"));
+  std::string path =
+      Write("big.MHT", reportbuilder::Archive(reportbuilder::ReportPage("S", "ES", "5 min", trades, {}),
+                                              "quoted-printable", "t"));
   TradeStatistics stats(5000);
   CTxt msg;
   ASSERT_EQ(20000, LoadTradeReport(path.c_str(), stats, msg)) << msg;
   EXPECT_DOUBLE_EQ(sum, stats.GetValue(kColumnAll, kStatPL));
   EXPECT_EQ(6667, stats.GetTradeCount(kColumnShort));
-  for (size_t i = 0; i < trades.size(); i += 997) EXPECT_FLOAT_EQ(static_cast<float>(trades[i].profit), stats.GetTrades()[i].profit);
+  for (size_t i = 0; i < trades.size(); i += 997)
+    EXPECT_FLOAT_EQ(static_cast<float>(trades[i].profit), stats.GetTrades()[i].profit);
 }

@@ -66,11 +66,19 @@ std::string Line(const std::vector<std::string>& lines, const std::string& short
 
 const reportbuilder::Inputs kMovAvgInputs = {{"FastLength", "9"}, {"SlowLength", "18"}};
 
+// No progress window and no viewer from the tests (on Windows the default would start them).
+struct QuietUi : SummaryUi {
+  void ShowProgress(const char*, int, int) override {}
+  void CloseProgress() override {}
+  void OpenFile(const char*) override {}
+};
+
 class SummaryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     m_dir = testsupport::ScratchFolder();
     Settings::OverrideAppFolder(m_dir.c_str());
+    SetSummaryUi(&m_quiet);
   }
   void TearDown() override {
     Settings::OverrideAppFolder(nullptr);
@@ -90,12 +98,14 @@ class SummaryTest : public ::testing::Test {
     return testsupport::WriteFile(path, static_cast<const char*>(text));
   }
 
-  std::string Report(const std::string& path, const std::string& strategy, const reportbuilder::Inputs& inputs) {
+  std::string Report(const std::string& path, const std::string& strategy,
+                     const reportbuilder::Inputs& inputs) {
     std::string page = reportbuilder::ReportPage(strategy, "ES", "5 min", {}, inputs);
     return testsupport::WriteFile(path, reportbuilder::Archive(page, "quoted-printable", "t"));
   }
 
   std::string m_dir;
+  QuietUi m_quiet;
 };
 
 }  // namespace
@@ -186,7 +196,8 @@ TEST_F(SummaryTest, InputsOfStrategiesWithDashesEmptyValuesAndEntities) {
       "<TR><TD id=\"inputName1\">MA-X &amp; Co - Len</TD><TD id=inputValue1> 12 </TD></TR>"
       "<TR><TD id=INPUTNAME2>MA-X &amp; Co - Skipped</TD><TD id=inputValue2></TD></TR>"
       "<TR><TD id=inputName3>MA-X &amp; Co - Mode</TD><TD id=inputValue3>&quot;Fast&quot;</TD></TR>"
-      "</TABLE></TD></TR></TABLE><TABLE><TR><TD id=inputName9>Other - After</TD><TD id=inputValue9>1</TD></TR>";
+      "</TABLE></TD></TR></TABLE><TABLE><TR><TD id=inputName9>Other - After</TD><TD "
+      "id=inputValue9>1</TD></TR>";
   std::string path = testsupport::WriteFile(m_dir + "/x.MHT", page);
   CTxt result;
   CTxtArray inputs;
@@ -211,14 +222,16 @@ TEST_F(SummaryTest, InputsFailureCodes) {
   EXPECT_EQ(-3, ReadStrategyInputs(noBlock.c_str(), result, inputs));
   EXPECT_EQ("Could not find TradeStation Strategy Inputs in '" + noBlock + "'", std::string(result));
 
-  std::string noTable = testsupport::WriteFile(m_dir + "/b.MHT", "<TD>TradeStation Strategy Inputs</TD></TABLE>");
+  std::string noTable =
+      testsupport::WriteFile(m_dir + "/b.MHT", "<TD>TradeStation Strategy Inputs</TD></TABLE>");
   EXPECT_EQ(-4, ReadStrategyInputs(noTable.c_str(), result, inputs));
   EXPECT_EQ("Could not find TradeStation Strategy Inputs Table1 in '" + noTable + "'", std::string(result));
 
   std::string oneTable =
       testsupport::WriteFile(m_dir + "/c.MHT", "<TD>TradeStation\nStrategy Inputs</TD></TABLE><TABLE>");
   EXPECT_EQ(-3, ReadStrategyInputs(oneTable.c_str(), result, inputs)) << "LF is removed, not read as a blank";
-  oneTable = testsupport::WriteFile(m_dir + "/d.MHT", "<TD>TradeStation Strategy Inputs\r\n</TD></TABLE><TABLE>");
+  oneTable =
+      testsupport::WriteFile(m_dir + "/d.MHT", "<TD>TradeStation Strategy Inputs\r\n</TD></TABLE><TABLE>");
   EXPECT_EQ(-4, ReadStrategyInputs(oneTable.c_str(), result, inputs));
   EXPECT_EQ("Could not find TradeStation Strategy Inputs Table2 in '" + oneTable + "'", std::string(result));
 }
@@ -245,9 +258,10 @@ TEST_F(SummaryTest, FiguresSymbolIntervalAndInputsOfEachStep) {
   ASSERT_EQ(4u, lines.size());
   EXPECT_EQ("Start," + m_dir, lines[0]);
   EXPECT_EQ("", lines[1]);
-  EXPECT_EQ("SeqNum,Symbol,Interval,Profit/Loss$,ProfitFactor,Trades,Probability%,ReturnYr%,DD$,DD%,"
-            "FastLength,SlowLength,,,FileName",
-            lines[2]);
+  EXPECT_EQ(
+      "SeqNum,Symbol,Interval,Profit/Loss$,ProfitFactor,Trades,Probability%,ReturnYr%,DD$,DD%,"
+      "FastLength,SlowLength,,,FileName",
+      lines[2]);
   // Return a year: 50 of 5000 over 5.25 days = 1 % * 365.25 / 5.25 = 69.57 %.
   EXPECT_EQ("1,ES,5min,50.00,2.000,2,50.00,69.57,-50.00,-0.98,9,18,,," + step, lines[3]);
 }
@@ -260,8 +274,9 @@ TEST_F(SummaryTest, MissingMarkersGiveZeroAndMissingReportsNoInputs) {
   ASSERT_EQ(1, WriteSummary(m_dir.c_str(), result, 0));
   std::vector<std::string> lines = Lines(testsupport::ReadFile(m_dir + "/_Summary.csv"));
   ASSERT_EQ(4u, lines.size());
-  EXPECT_EQ("SeqNum,Symbol,Interval,Profit/Loss$,ProfitFactor,Trades,Probability%,ReturnYr%,DD$,DD%,,,FileName",
-            lines[2]);
+  EXPECT_EQ(
+      "SeqNum,Symbol,Interval,Profit/Loss$,ProfitFactor,Trades,Probability%,ReturnYr%,DD$,DD%,,,FileName",
+      lines[2]);
   EXPECT_EQ("1,NQ,Daily,12.50,0.000,0,0.00,0.00,0.00,0.00,,," + m_dir + "/NQ_Daily_2.csv", lines[3]);
 }
 
@@ -317,8 +332,8 @@ TEST_F(SummaryTest, ProgressWaitAndOpeningGoThroughTheInstalledUi) {
   StepFile(m_dir + "/B_1_1.csv", TwoTrades());
   CTxt result;
   ASSERT_EQ(1, WriteSummary(m_dir.c_str(), result, 1));
-  EXPECT_EQ((std::vector<std::string>{"wait", m_dir + "/B_1_1.csv 1/2", "close", "open " + m_dir + "/_Summary.csv",
-                                      "done"}),
+  EXPECT_EQ((std::vector<std::string>{"wait", m_dir + "/B_1_1.csv 1/2", "close",
+                                      "open " + m_dir + "/_Summary.csv", "done"}),
             recorder.calls);
 }
 

@@ -22,7 +22,8 @@ CZELDateTime At(const std::string& date, const std::string& time) {
   return d;
 }
 
-Trade MakeTrade(int direction, float profit, const std::string& entry, const std::string& exit, float fee = 0) {
+Trade MakeTrade(int direction, float profit, const std::string& entry, const std::string& exit,
+                float fee = 0) {
   Trade t;
   t.direction = direction;
   t.profit = profit;
@@ -173,7 +174,8 @@ TEST_F(TradeStatsTest, ShortColumnFollowsItsOwnEquityCurveFromTheCapital) {
   EXPECT_DOUBLE_EQ(-200, stats.GetValue(kColumnShort, kStatMaxDDAmt));
   EXPECT_DOUBLE_EQ(-200.0 * 100 / 5000, stats.GetValue(kColumnShort, kStatMaxDDPer));
   EXPECT_DOUBLE_EQ(4800, stats.GetValue(kColumnShort, kStatMinEqu));
-  EXPECT_EQ("3/2/2012 10:00:00", DateText(stats.GetDate(kColumnShort, kDateMaxDD))) << "the short column's start";
+  EXPECT_EQ("3/2/2012 10:00:00", DateText(stats.GetDate(kColumnShort, kDateMaxDD)))
+      << "the short column's start";
   EXPECT_DOUBLE_EQ(2, stats.GetValue(kColumnAll, kStatMaxLossCnt));
 }
 

@@ -20,9 +20,15 @@ int RecordEvent(CXML* x, void* context) {
   EventLog& log = *static_cast<EventLog*>(context);
   std::string line = std::to_string(x->GetXMLEvent()) + " ";
   switch (x->GetXMLEvent()) {
-    case XMLEV_ATTRIBUTE: line += std::string(x->GetAttrID()) + "=" + x->GetAttrTxt(); break;
-    case XMLEV_CONTENT: line += "'" + std::string(x->GetAttrTxt()) + "'"; break;
-    default: line += x->GetCurrTag() ? x->GetCurrTag() : "?"; break;
+    case XMLEV_ATTRIBUTE:
+      line += std::string(x->GetAttrID()) + "=" + x->GetAttrTxt();
+      break;
+    case XMLEV_CONTENT:
+      line += "'" + std::string(x->GetAttrTxt()) + "'";
+      break;
+    default:
+      line += x->GetCurrTag() ? x->GetCurrTag() : "?";
+      break;
   }
   log.lines.push_back(line);
   if (log.stopAfter >= 0 && static_cast<int>(log.lines.size()) >= log.stopAfter) return -42;
@@ -35,7 +41,9 @@ int ReadText(CXML& x, const std::string& text, EventLog* log = nullptr) {
   return x.LoadFile(text.c_str(), RecordEvent, log ? log : &scratch);
 }
 
-std::string FirstError(const CXML& x) { return x.GetErrors().empty() ? "" : x.GetErrors().front(); }
+std::string FirstError(const CXML& x) {
+  return x.GetErrors().empty() ? "" : x.GetErrors().front();
+}
 
 std::string Nested(int depth) {
   std::string doc;
@@ -56,9 +64,9 @@ TEST(XmlReaderLimits, TagNameOf65CharactersIsRejectedAnd64Accepted) {
   EXPECT_EQ(0, ReadText(x, "<" + name64 + "/>"));
   EXPECT_EQ(kXmlSyntaxError, ReadText(x, "<root>\n  <" + name65 + ">"));
   ASSERT_EQ(1u, x.GetErrors().size());
-  EXPECT_EQ("ERROR#1:\nTagname '" + name65 + "' is too long (max 64)\n\nLine 2, Column 68\nFile " +
-                x.GetFileName(),
-            FirstError(x));
+  EXPECT_EQ(
+      "ERROR#1:\nTagname '" + name65 + "' is too long (max 64)\n\nLine 2, Column 68\nFile " + x.GetFileName(),
+      FirstError(x));
 }
 
 TEST(XmlReaderLimits, TwentyOpenTagsAreFineTheTwentyFirstIsAnError) {
@@ -86,9 +94,10 @@ TEST(XmlReaderSyntax, AttributeValuesNeedQuotesOfEitherKind) {
   EXPECT_EQ((std::vector<std::string>{"0 a", "1 b=one", "1 c=two", "3 a", "4 a"}), log.lines);
 
   EXPECT_EQ(kXmlSyntaxError, ReadText(x, "<a>\n<b c=x/></a>"));
-  EXPECT_EQ("ERROR#1:\nValue is missing opening quote, found 'x' in '<b c=x/></a>'\n\nLine 2, Column 5\nFile " +
-                std::string(x.GetFileName()),
-            FirstError(x));
+  EXPECT_EQ(
+      "ERROR#1:\nValue is missing opening quote, found 'x' in '<b c=x/></a>'\n\nLine 2, Column 5\nFile " +
+          std::string(x.GetFileName()),
+      FirstError(x));
 }
 
 TEST(XmlReaderSyntax, UnclosedTagsAreListedAtTheEnd) {
@@ -150,16 +159,17 @@ TEST(XmlReaderEvents, ContentIsReportedBeforeEveryTagInsideAnElementAndDecoded) 
   CXML x;
   EventLog log;
   EXPECT_EQ(0, ReadText(x, "<a k=\"&lt;&amp;&quot;\">x &gt; y&#x41;<b/></a>", &log));
-  EXPECT_EQ((std::vector<std::string>{"0 a", "1 k=<&\"", "3 a", "2 'x > yA'", "0 b", "3 b", "4 b", "2 ''",
-                                      "4 a"}),
-            log.lines);
+  EXPECT_EQ(
+      (std::vector<std::string>{"0 a", "1 k=<&\"", "3 a", "2 'x > yA'", "0 b", "3 b", "4 b", "2 ''", "4 a"}),
+      log.lines);
 }
 
 TEST(XmlReaderEvents, NameEndingInSlashIsClosedAtOnce) {
   CXML x;
   EventLog log;
   EXPECT_EQ(0, ReadText(x, "<a><br/></a>", &log));
-  EXPECT_EQ((std::vector<std::string>{"0 a", "3 a", "2 ''", "0 br", "3 br", "4 br", "2 ''", "4 a"}), log.lines);
+  EXPECT_EQ((std::vector<std::string>{"0 a", "3 a", "2 ''", "0 br", "3 br", "4 br", "2 ''", "4 a"}),
+            log.lines);
 }
 
 TEST(XmlReaderEvents, NegativeCallbackResultEndsTheRead) {
@@ -298,7 +308,8 @@ TEST(HtmlTokenizer, MalformedPagesStillGiveNodes) {
 TEST(HtmlTokenizer, SearchesOfTheFlatList) {
   RootPlainNode root;
   CTxt msg;
-  root.LoadHTM("<tr><td>Total\r\nNet Profit</td><td>$5</td><TD>Gross Net Profit x</TD><td>Net Profit</td>", msg);
+  root.LoadHTM("<tr><td>Total\r\nNet Profit</td><td>$5</td><TD>Gross Net Profit x</TD><td>Net Profit</td>",
+               msg);
   EXPECT_EQ(1, root.FindContent("totalnet profit")) << "CR and LF are removed, blanks kept";
   EXPECT_EQ(-1, root.FindContent("Total Net Profit"));
   EXPECT_EQ(1, root.FindContentTag("TD", "<Net Profit"));
@@ -348,7 +359,11 @@ TEST(PlainNodeTree, XmlDocumentBecomesATree) {
   EXPECT_EQ(cfg, item->GetParent());
   PlainNode* nested = cfg->FindTag("item");
   EXPECT_EQ(item, nested);
-  EXPECT_EQ("x", [&] { CTxt v; cfg->GetChild(1)->GetChild(0)->GetAttrText("name", v); return std::string(v); }());
+  EXPECT_EQ("x", [&] {
+    CTxt v;
+    cfg->GetChild(1)->GetChild(0)->GetAttrText("name", v);
+    return std::string(v);
+  }());
   EXPECT_EQ(2, cfg->GetChild(1)->GetChild(0)->GetNest());
 
   RootPlainNode broken;
@@ -387,7 +402,7 @@ TEST(PlainNodeTree, InsertDeleteMoveAndSort) {
   int idsBefore = root.GetNumNode();
   EXPECT_EQ(0, root.DeleteChild(0));  // a with a1, a1x and d
   EXPECT_EQ(4u, deleted.size());
-  EXPECT_EQ(nullptr, root.GetNode(a1->GetPlainID() ));
+  EXPECT_EQ(nullptr, root.GetNode(a1->GetPlainID()));
   EXPECT_EQ(2, root.GetNumChildren());
   PlainNode* e = root.AddNode("e");
   EXPECT_EQ(idsBefore + 1, e->GetPlainID()) << "IDs are not reused";
