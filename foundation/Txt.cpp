@@ -1,4 +1,4 @@
-// CTxt and the free text functions of Part 1.1: the portable part (the OS services are in Txt_platform.h).
+// CTxt and the free text functions: the portable part (the operating-system services are in Txt_platform.h).
 #include "foundation/Txt.h"
 
 #include <errno.h>

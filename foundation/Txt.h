@@ -1,4 +1,4 @@
-// CTxt, the system's owned, growable 8-bit text buffer, and the free text functions (Part 1.1).
+// CTxt, the system's owned, growable 8-bit text buffer, and the free text functions.
 // Every operation that can fail returns a negative code and, for file operations, leaves the message in the
 // object itself; nothing here throws for an ordinary failure.
 #pragma once
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-class CTxtArray;  // Part 1.2 (foundation/TxtArray.h)
+class CTxtArray;  // foundation/TxtArray.h
 
 #if defined(__GNUC__) && !defined(__clang__)
 #define TAVRIN_PRINTF_FORMAT(fmtIndex, firstArg) __attribute__((format(gnu_printf, fmtIndex, firstArg)))
@@ -60,8 +60,8 @@ class CTxt {
   int Format(const char* fmt, ...) TAVRIN_PRINTF_FORMAT(2, 3);
   int FormatV(const char* fmt, va_list args);
   // Insert-style formatting as the operating system's message formatter does it with the format as the
-  // message source: %1 .. %99 insert the (const char*) arguments, %n!printf-spec! formats argument n with
-  // that spec (the argument then has the spec's type), %% % and %. %! %space give the character, %n a CR LF,
+  // message source: %1 .. %99 insert the (const char*) arguments, %n!format! formats argument n with
+  // that printf format (the argument then has its type), %% % and %. %! %space give the character, %n a CR LF,
   // %0 ends the text. Built portably. (The string-resource overloads are left out: the program has none.)
   int FormatMessageA(const char* fmt, ...);
   int FormatMessageV(const char* fmt, va_list args);
@@ -114,7 +114,7 @@ class CTxt {
   int InsertCR();                                  // lone LF -> CR LF
   int ConvCRLF(int decode);                        // CR LF TAB <-> \r \n \t
   int ConvTxt2XML();                               // XML escaping
-  int ConvXML2Txt();                               // unchanged, returns 0 (decoding is Part 1.5's)
+  int ConvXML2Txt();                               // unchanged, returns 0 (the XML document decodes entities)
   int ConvHTM2TXT();                               // &nbsp; &amp; \x + %% %XX
   int ConvHex(int toHex);                          // bytes <-> upper-case hex pairs; -1 empty
   int ConvProt(int direction, int key);            // rotation of printable characters; returns the length
@@ -135,7 +135,7 @@ class CTxt {
   int BinaryRead(FILE* f);                         // 0, or -1 when incomplete
   int BinaryRead(const unsigned char* p);          // n + 4, the bytes consumed
   static int GetExeName(CTxt& out, int part = 7);  // path part of the running program; out's length
-  int GetFileTxt(int part, CTxt& out) const;       // path part 0..7 (table of Part 1.1); out's length
+  int GetFileTxt(int part, CTxt& out) const;       // 0 drive, 1 folder, 2 base name, 3 extension, 4 drive+folder, 5 file name, 6 no extension, 7 all
   int MakeFn();     // '\' -> '/' (a "\\" pair kept), trailing '/' removed; returns the length
   int MakeFnDOS();  // '/' -> '\' (a "\\" pair kept), trailing separators removed; returns the length
   int MakeFileName(const char* name, const char* ext = nullptr);  // folder/name.ext; returns 0

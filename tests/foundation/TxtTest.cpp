@@ -1,4 +1,4 @@
-// Unit tests of CTxt and the free text functions (Part 1.1), natively and under Wine.
+// Unit tests of CTxt and the free text functions, natively and under Wine.
 #include <gtest/gtest.h>
 
 #include <cerrno>
