@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/Log.h"
+#include "foundation/SysUtil.h"
 #include "sequence/Settings.h"
 
 namespace {
@@ -276,7 +277,6 @@ int LoadReportPage(const char* path, std::string& page, CTxt& msg) {
     msg.Format("Cannot open '%s'", path);
     return -1;
   }
-  LogTrace("ZELTRD", 0, "Loading %s (%.1fMB) ...", path, static_cast<double>(size) / (1024.0 * 1024.0));
   DecodeReportArchive(page);
   return 0;
 }
@@ -675,6 +675,9 @@ int LoadTradesFromPage(const std::string& page, const char* name, TradeStatistic
 }
 
 int LoadTradeReport(const char* path, TradeStatistics& stats, CTxt& msg, ReportHeader* header) {
+  int64_t bytes = path ? FileSizeOf(path) : -1;
+  if (bytes >= 0)
+    LogTrace("ZELTRD", 0, "Loading %s (%.1fMB) ...", path, static_cast<double>(bytes) / (1024.0 * 1024.0));
   std::string page;
   if (LoadReportPage(path, page, msg) < 0) return -1;
   int trades = LoadTradesFromPage(page, path, stats, msg, header);

@@ -7,6 +7,7 @@
 #include "ReportBuilder.h"
 #include "TestSupport.h"
 #include "execution/ReportLoader.h"
+#include "foundation/Log.h"
 #include "sequence/Settings.h"
 
 using reportbuilder::ReportTrade;
@@ -246,4 +247,16 @@ TEST_F(ReportLoaderTest, TwentyThousandTradesInListOrder) {
   EXPECT_EQ(6667, stats.GetTradeCount(kColumnShort));
   for (size_t i = 0; i < trades.size(); i += 997)
     EXPECT_FLOAT_EQ(static_cast<float>(trades[i].profit), stats.GetTrades()[i].profit);
+}
+
+TEST_F(ReportLoaderTest, LoadingAndTheSkippedOpenPositionAreLogged) {
+XX, reportbuilder::Archive(kSamplePage, "quoted-printable", kTitle));
+TradeStatistics stats(5000);
+CTxt msg;
+ASSERT_EQ(1, LoadTradeReport(path.c_str(), stats, msg));
+LogOutput("*FLUSH", "", 0);
+std::string log = testsupport::ReadFile(GetLogPath());
+ResetLogForTests();
+EXPECT_NE(std::string::npos, log.find("Loading " + path + " (0.0MB) ...")) << log;
+EXPECT_NE(std::string::npos, log.find("Skipping open position MSFT from 20120105, 100 Shares")) << log;
 }
