@@ -32,6 +32,7 @@ TEST(CsvParseTest, LineEndsEmptyFieldsAndRaggedRows) {
   EXPECT_EQ((CsvRow{"1", "2", "3"}), rows[2]);
   EXPECT_EQ((CsvRow{""}), rows[3]);
   EXPECT_EQ(3u, CsvColumnCount(rows));
+  EXPECT_EQ(2u, CsvColumnCount(ParseCsv("A,B,\r\n1,2,\r\n,,,\r\n")));
   EXPECT_TRUE(ParseCsv("").empty());
   EXPECT_EQ(1u, ParseCsv("last line without end").size());
 }

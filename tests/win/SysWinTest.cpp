@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "TestSupport.h"
 #include "foundation/SysUtil.h"
@@ -394,6 +395,55 @@ TEST(SystemQueryTest, MemoryComputerNameAndSpecialFolders) {
   EXPECT_LT(folder.FindChar('\\'), 0);  // '/' form
   EXPECT_EQ(-3, GetSystemPath(0x7777, folder));
   EXPECT_EQ(0, FindNoCase(folder, "GetSystemPath: Could not find path type"));
+}
+
+// Answers the folder picker of this process with a button once it shows, on a thread of its own.
+class PickerAnswer {
+ public:
+  explicit PickerAnswer(int button)
+      : m_thread(std::thread([button] {
+          HWND picker = WaitForTopWindow([](HWND w) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            return pid == GetCurrentProcessId() && ClassOf(w) == "#32770" && IsWindowVisible(w);
+          });
+          if (!picker) return;
+          Sleep(500);  // the start folder is selected after the dialog appears
+          PostMessageA(picker, WM_COMMAND, button, 0);
+        })) {}
+  ~PickerAnswer() { m_thread.join(); }
+
+ private:
+  std::thread m_thread;
+};
+
+TEST(BrowseForFolderTest, StartsInTheGivenFolderAndReturnsTheChoice) {
+  // A system folder: Wine's picker cannot reach folders below the user profile by path.
+  char system[MAX_PATH] = "";
+  GetSystemDirectoryA(system, sizeof system);
+  std::string start = system;
+  std::string slashed = start;
+  for (char& c : slashed)
+    if (c == '\\') c = '/';
+  CTxt folder(slashed.c_str());
+  int length;
+  {
+    PickerAnswer ok(IDOK);
+    length = BrowseForFolder(folder, "Select the data folder", nullptr);
+  }
+  EXPECT_EQ(static_cast<int>(start.size()), length);
+  EXPECT_EQ(0, CompareNoCase(start.c_str(), folder, 1)) << static_cast<const char*>(folder);
+}
+
+TEST(BrowseForFolderTest, CancelReportsUserAborted) {
+  CTxt folder;
+  int result;
+  {
+    PickerAnswer cancel(IDCANCEL);
+    result = BrowseForFolder(folder, "Select", nullptr);
+  }
+  EXPECT_EQ(0, result);
+  EXPECT_STREQ("User aborted", static_cast<const char*>(folder));
 }
 
 class WindowHelpersTest : public testing::Test {

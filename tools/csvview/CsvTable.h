@@ -55,10 +55,14 @@ inline std::vector<CsvRow> ParseCsv(const std::string& text, char separator = ',
   return rows;
 }
 
-// The widest row's field count (the number of columns a table of these rows needs).
+// The number of columns a table of these rows needs: the widest row, not counting empty fields at its end
+// (a line ending in a separator, as step listings do, opens no column).
 inline size_t CsvColumnCount(const std::vector<CsvRow>& rows) {
   size_t columns = 0;
-  for (const CsvRow& row : rows)
-    if (row.size() > columns) columns = row.size();
+  for (const CsvRow& row : rows) {
+    size_t used = row.size();
+    while (used > 0 && row[used - 1].empty()) --used;
+    if (used > columns) columns = used;
+  }
   return columns;
 }
