@@ -16,7 +16,11 @@ section "Settings of the sample program folder (typed reads, normal forms writte
 
 section "Steps of the sample definition Demo.tvd (symbols from Demo.lst, GM left out by Skip.txt)"
 cp -r "$ROOT/samples/TradeStation" "$WORK/TradeStation"
-(cd "$WORK/program" && "$TAVRINC" steps Demo.tvd && "$TAVRINC" mark Demo.tvd) || true
+(cd "$WORK/program" && "$TAVRINC" steps Demo.tvd)
+section "Abort mark of Demo.tvd, before and after a run aborted at step 5 appended its mark"
+(cd "$WORK/program" && "$TAVRINC" mark Demo.tvd) || true
+printf ';\r\n; Aborted at 10/12/2012 16:00:00\r\nAbort=5=AAPL|OptSet|Daily|2 Years|10/12/2012|\r\n' >> "$WORK/program/Demo.tvd"
+(cd "$WORK/program" && "$TAVRINC" mark Demo.tvd)
 
 section "Statistics table of a saved Strategy Performance Report (4 trades: +250, -125 short, 0, +87.50 short)"
 cp -r "$ROOT/samples/TavrinDemo" "$WORK/TavrinDemo"
