@@ -438,6 +438,22 @@ double ParseAmount(const std::string& s) {
   return negative ? -v : v;
 }
 
+// Whether a time cell can be a clock time ("09:35", "9:35:10 PM", "0935"): digits, ':', blanks and the
+// letters of AM/PM only, no run of more than six digits. Anything else is no time, so that a damaged
+// cell never reaches the time parser as a number it cannot hold.
+bool IsClockText(const std::string& s) {
+  int digits = 0;
+  for (char c : s) {
+    if (c >= '0' && c <= '9') {
+      if (++digits > 6) return false;
+      continue;
+    }
+    digits = 0;
+    if (c != ':' && !IsSpace(c) && !strchr("AaPpMm", c)) return false;
+  }
+  return true;
+}
+
 std::string LowerCopy(const std::string& s) {
   std::string out(s);
   for (char& c : out) c = Lower(c);
@@ -541,7 +557,7 @@ class TradesReader {
     }
     r.dateText = date + " " + time;
     int ymd = CZELDateTime::ParseDate(date.c_str());
-    int hms = time.empty() ? 0 : CZELDateTime::ParseTime(time.c_str());
+    int hms = time.empty() ? 0 : IsClockText(time) ? CZELDateTime::ParseTime(time.c_str()) : -1;
     r.dated = ymd > 0 && hms >= 0 && r.when.SetDT(ymd, hms) == 0;
     r.valid = true;
     return r;

@@ -194,6 +194,18 @@ TEST_F(ReportLoaderTest, OpenPositionsAndTradesWithUnreadableDatesAreSkipped) {
   CTxt msg;
   ASSERT_EQ(2, LoadTradesFromPage(page, "p", stats, msg));
   EXPECT_EQ("3/4/2012 10:00:00", DateText(stats.GetTrades()[1].entry));
+
+  // Damaged time cells (a negative or an overlong number) make a trade undated, never a number out of range.
+  trades[0].entryTime = "-961097";
+  trades[3].exitTime = "3000000000";
+  page = reportbuilder::ReportPage("S", "X", "1 min", trades, {});
+  EXPECT_EQ(0, LoadTradesFromPage(page, "p", stats, msg));
+  trades[0].entryTime = "9:35 PM";
+  trades[3].exitTime = "113000";
+  page = reportbuilder::ReportPage("S", "X", "1 min", trades, {});
+  ASSERT_EQ(2, LoadTradesFromPage(page, "p", stats, msg));
+  EXPECT_EQ("3/1/2012 21:35:00", DateText(stats.GetTrades()[0].entry));
+  EXPECT_EQ("3/4/2012 11:30:00", DateText(stats.GetTrades()[1].exit));
 }
 
 TEST_F(ReportLoaderTest, FailuresAndTheCurrentFileSetting) {
