@@ -258,7 +258,7 @@ int CurrentDefinitionName(CTxt& out) {
   return out.GetLength();
 }
 
-int SymbolListPath(const char* name, CTxt& out) {
+int SymbolListFile(const char* name, CTxt& out) {
   return out.Format("%s.%s", name, kSymbolListExtension);
 }
 
@@ -294,7 +294,7 @@ int LoadListLines(const char* path, CTxtArray& out, CTxt& msg) {
 
 int LoadSymbolList(const char* name, CTxtArray& symbols, CTxt& msg, CTxt* pathTried) {
   CTxt path;
-  SymbolListPath(name, path);
+  SymbolListFile(name, path);
   int count = LoadListLines(path, symbols, msg);
   if (count < 0) {
     SymbolListFallbackPath(name, path);
@@ -306,7 +306,7 @@ int LoadSymbolList(const char* name, CTxtArray& symbols, CTxt& msg, CTxt* pathTr
 
 int SaveSymbolList(const char* name, const CTxtArray& symbols, CTxt& msg) {
   CTxt path;
-  SymbolListPath(name, path);
+  SymbolListFile(name, path);
   return symbols.SaveToFile(path, msg) < 0 ? -1 : 0;
 }
 

@@ -138,7 +138,7 @@ int DefinitionPath(const char* name, CTxt& out);
 int CurrentDefinitionName(CTxt& out);
 
 // "name.lst" relative to the current folder, and "programFolder/name.lst", where a list is looked for next.
-int SymbolListPath(const char* name, CTxt& out);
+int SymbolListFile(const char* name, CTxt& out);
 int SymbolListFallbackPath(const char* name, CTxt& out);
 // "currentFolder/Skip.txt".
 int SkipListPath(CTxt& out);
