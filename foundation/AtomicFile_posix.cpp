@@ -6,8 +6,8 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/Txt.h"
 
-int ReplaceFileWith(const char* from, const char* to, CTxt& err) {
+int ReplaceFileWith(const char* from, const char* to, CTxt& reason) {
   if (std::rename(from, to) == 0) return 0;
-  err.Format("Cannot rename '%s' to '%s' (%s)", from, to, std::strerror(errno));
+  reason = std::strerror(errno);
   return -1;
 }

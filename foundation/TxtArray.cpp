@@ -747,12 +747,13 @@ int CTxtArray::SaveToFile(const char* path, CTxt& msg, int maxLines, int append)
     content += TextOf(GetAt(i));
     content += "\r\n";
   }
-  CTxt err;
-  if (WriteFileAtomically(path, content.data(), content.size(), err) < 0) {
-    msg.Format("Cannot open %s (%s)", OrEmpty(path), static_cast<const char*>(err));
+  CTxt reason;
+  if (WriteFileAtomically(path, content.data(), content.size(), reason) < 0) {
+    msg.Format("Cannot open %s (%s)", OrEmpty(path), static_cast<const char*>(reason));
     return -1;
   }
-  msg.Format(count < 2 ? "Saved %d line to %s" : "Saved %d lines to %s", count, path);
+  // The report names the array's size, also when maxLines wrote fewer.
+  msg.Format(GetSize() < 2 ? "Saved %d line to %s" : "Saved %d lines to %s", GetSize(), path);
   return 0;
 }
 

@@ -131,7 +131,8 @@ class CTxtArray {
   // Comma-separated lines into TAB-separated elements; double quotes are dropped and protect commas.
   int LoadFromCSV(const char* path, CTxt& msg);
   // One CR LF line per element (the first maxLines when above 0), written atomically (append = 1 keeps the
-  // file's content in front). 0 with "Saved %d line(s) to %s", or -1 with "Cannot open %s (%s)".
+  // file's content in front). 0 with "Saved %d line(s) to %s" (the array's size, whatever maxLines), or -1
+  // with "Cannot open %s (%s)" (path, the system's error text).
   int SaveToFile(const char* path, CTxt& msg, int maxLines = 0, int append = 0) const;
   // SaveToFile to the next free numbered file of a pattern with a run of '%' (CTxt::GetNextFile); -10 when
   // the pattern has no placeholder.

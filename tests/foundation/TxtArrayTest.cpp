@@ -2,6 +2,7 @@
 // and sorting.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -388,10 +389,14 @@ TEST_F(TxtArrayFiles, SavingWritesCrLfLinesAndReports) {
   EXPECT_EQ(msg.ToStd(), "Saved 3 lines to " + path);
   ASSERT_EQ(a.SaveToFile(path.c_str(), msg, 1, 1), 0);
   EXPECT_EQ(ReadFile(path), "one\r\n\r\nthree\r\none\r\n") << "append keeps the content";
+  EXPECT_EQ(msg.ToStd(), "Saved 3 lines to " + path) << "the report names the array's size";
+  CTxtArray one = Of({"single"});
+  ASSERT_EQ(one.SaveToFile(path.c_str(), msg), 0);
   EXPECT_EQ(msg.ToStd(), "Saved 1 line to " + path);
   CTxtArray empty;
   ASSERT_EQ(empty.SaveToFile(path.c_str(), msg), 0);
   EXPECT_EQ(ReadFile(path), "") << "an empty array truncates";
+  EXPECT_EQ(msg.ToStd(), "Saved 0 line to " + path);
   EXPECT_FALSE(FileExists(path + ".tmp~"));
   CTxtArray back;
   ASSERT_EQ(a.SaveToFile(path.c_str(), msg), 0);
@@ -404,7 +409,7 @@ TEST_F(TxtArrayFiles, FailedSaveReportsAndInterruptedSaveLeavesTheFileWhole) {
   CTxt msg;
   std::string bad = dir + "/no/such/folder/x.txt";
   EXPECT_EQ(a.SaveToFile(bad.c_str(), msg), -1);
-  EXPECT_EQ(msg.ToStd().rfind("Cannot open " + bad + " (", 0), 0u) << msg.ToStd();
+  EXPECT_EQ(msg.ToStd(), "Cannot open " + bad + " (" + std::strerror(ENOENT) + ")");
   std::string path = Write("keep.txt", "old\r\n");
   SetAtomicWriteInterruption([](const char*, const char*) { return false; });
   EXPECT_EQ(a.SaveToFile(path.c_str(), msg), -1);
