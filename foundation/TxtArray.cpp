@@ -476,7 +476,7 @@ int CTxtArray::Insert(int index, const char* text) {
   std::unique_ptr<CTxt> element(new CTxt(text));
   if (m_items.InsertAt(index, element.get(), 1) < 0) return -1;
   element.release();
-  return index;
+  return GetSize();
 }
 
 int CTxtArray::SetAt(int index, const char* text) {

@@ -83,7 +83,7 @@ class CTxtArray {
 
   // --- Elements ----------------------------------------------------------------------------------------
   int Add(const char* text);                // a copy (null: an element with no buffer); its index
-  int Insert(int index, const char* text);  // before index (clipped to 0..size); the index
+  int Insert(int index, const char* text);  // before index (clipped to 0..size); the new size
   int SetAt(int index,
             const char* text);  // creates the element (growing the array) when absent; -1 index < 0
   int RemoveAt(int index);      // -1 out of range, else 0

@@ -185,8 +185,8 @@ TEST(TxtArrayElements, OwnsCopiesAndGrowsOnSetAt) {
   EXPECT_EQ(a.SetAt(4, "five"), 0);
   EXPECT_EQ(Elements(a), (std::vector<std::string>{"alpha", "<null>", "", "", "five"}));
   EXPECT_EQ(a.SetAt(-1, "x"), -1);
-  EXPECT_EQ(a.Insert(0, "zero"), 0);
-  EXPECT_EQ(a.Insert(99, "last"), 6);
+  EXPECT_EQ(a.Insert(0, "zero"), 6) << "the new size";
+  EXPECT_EQ(a.Insert(99, "last"), 7);
   EXPECT_EQ(a.RemoveAt(1), 0);
   EXPECT_EQ(a.RemoveAt(6), -1);
   EXPECT_EQ(a.GetAt(6), nullptr);
