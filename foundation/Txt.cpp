@@ -10,6 +10,7 @@
 #include <new>
 #include <string>
 
+#include "foundation/AtomicFile.h"
 #include "foundation/Txt_platform.h"
 
 namespace {
@@ -1027,19 +1028,29 @@ int CTxt::LoadFromFile(const char* path) {
 
 namespace {
 
+// Appending adds to the file in place; any other write replaces the whole file atomically (temporary file,
+// then rename), so a crash never leaves a user's file half-written.
 int SaveFile(CTxt& txt, const char* path, int append, bool commit) {
   if (!path || !*path) {
     txt.SetTxt("Missing filename");
     return -1;
   }
   std::string name = path;  // path may lie in txt's own text
-  FILE* f = fopen(name.c_str(), append == 1 ? "ab" : "wb");
+  size_t length = txt.GetLength() > 0 ? static_cast<size_t>(txt.GetLength()) : 0;
+  if (append != 1) {
+    CTxt reason;
+    if (WriteFileAtomically(name.c_str(), txt.GetData(), length, reason, commit) < 0) {
+      txt.Format("Cannot open '%s' (%s)", name.c_str(), static_cast<const char*>(reason));
+      return -1;
+    }
+    return static_cast<int>(length);
+  }
+  FILE* f = fopen(name.c_str(), "ab");
   if (!f) {
     txt.SetTxt(OpenFailure(name.c_str(), errno).c_str());
     return -1;
   }
-  size_t written = 0;
-  if (txt.GetLength() > 0) written = fwrite(txt.GetData(), 1, static_cast<size_t>(txt.GetLength()), f);
+  size_t written = length ? fwrite(txt.GetData(), 1, length, f) : 0;
   if (commit) txt_platform::CommitToDisk(f);
   fclose(f);
   return static_cast<int>(written);

@@ -125,8 +125,10 @@ class CTxt {
 
   // --- Files and file names -------------------------------------------------------------------------
   int LoadFromFile(const char* path);                      // the length, or -1 with the message in the object
-  int SaveToFile(const char* path, int append = 0);        // the length written, or -1 with the message
-  int SaveToFileCommit(const char* path, int append = 0);  // the same, flushed to the device on close
+  // The length written, or -1 with the message. append = 1 appends in place; otherwise the file is
+  // replaced atomically (temporary file beside it, then a rename).
+  int SaveToFile(const char* path, int append = 0);
+  int SaveToFileCommit(const char* path, int append = 0);  // the same, forced down to the device
   // Every element followed by sep (null: CR LF); returns the number of elements. Defined with CTxtArray
   // (foundation/TxtArray.cpp), not in Txt.cpp.
   int LoadFromArray(CTxtArray* array, const char* sep = nullptr);

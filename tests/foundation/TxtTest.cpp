@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "foundation/AtomicFile.h"
 #include "foundation/Txt.h"
 
 namespace {
@@ -491,6 +492,20 @@ TEST(TxtFiles, SaveAndLoadKeepBytes) {
   t = "x";
   EXPECT_EQ(t.SaveToFileCommit(bad.c_str(), 0), -1);
   EXPECT_EQ(S(t), "Cannot open '" + bad + "' (" + strerror(ENOENT) + ")");
+}
+
+TEST(TxtFiles, ReplacingSaveIsAtomicAndAppendingAddsInPlace) {
+  std::string dir = testsupport::ScratchFolder();
+  std::string path = testsupport::WriteFile(dir + "/keep.txt", "old\r\n");
+  CTxt t("new content");
+  SetAtomicWriteInterruption([](const char*, const char*) { return false; });
+  EXPECT_EQ(t.SaveToFile(path.c_str(), 0), -1) << "a write that dies before the rename";
+  SetAtomicWriteInterruption(nullptr);
+  EXPECT_EQ(testsupport::ReadFile(path), "old\r\n") << "the original stays whole";
+  t = "new content";
+  EXPECT_EQ(t.SaveToFileCommit(path.c_str(), 0), 11);
+  EXPECT_EQ(testsupport::ReadFile(path), "new content");
+  EXPECT_FALSE(testsupport::FileExists(path + ".tmp~"));
 }
 
 TEST(TxtFiles, LoadedNulEndsTheText) {
