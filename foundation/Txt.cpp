@@ -402,6 +402,26 @@ int CTxt::FormatV(const char* fmt, va_list args) {
   return m_length;
 }
 
+int CTxt::Format(unsigned id, ...) {
+  std::string fmt;
+  txt_platform::LoadResourceString(id, fmt);
+  va_list args;
+  va_start(args, id);
+  int n = FormatV(fmt.c_str(), args);
+  va_end(args);
+  return n;
+}
+
+int CTxt::FormatMessageA(unsigned id, ...) {
+  std::string fmt;
+  txt_platform::LoadResourceString(id, fmt);
+  va_list args;
+  va_start(args, id);
+  int n = FormatMessageV(fmt.c_str(), args);
+  va_end(args);
+  return n;
+}
+
 int CTxt::FormatMessageA(const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);

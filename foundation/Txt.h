@@ -59,11 +59,15 @@ class CTxt {
   // printf-style formatting, unbounded. The arguments may point into this object's own text.
   int Format(const char* fmt, ...) TAVRIN_PRINTF_FORMAT(2, 3);
   int FormatV(const char* fmt, va_list args);
+  // The same with the format taken from the program's string resource id (Windows; natively there are no
+  // string resources, so the format and the text are empty).
+  int Format(unsigned id, ...);
   // Insert-style formatting as the operating system's message formatter does it with the format as the
   // message source: %1 .. %99 insert the (const char*) arguments, %n!format! formats argument n with
   // that printf format (the argument then has its type), %% % and %. %! %space give the character, %n a CR LF,
-  // %0 ends the text. Built portably. (The string-resource overloads are left out: the program has none.)
+  // %0 ends the text. Built portably. The id overload takes the format from the string resource id.
   int FormatMessageA(const char* fmt, ...);
+  int FormatMessageA(unsigned id, ...);
   int FormatMessageV(const char* fmt, va_list args);
   // The operating system's text for the calling thread's last error (errno natively, GetLastError on
   // Windows), at most 1,000 characters; returns the length.

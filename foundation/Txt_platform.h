@@ -13,6 +13,10 @@ std::string LastErrorText();
 // Full path of the running executable; false when the system does not tell it.
 bool ExecutablePath(std::string& out);
 
+// The program's string resource id (LoadString on Windows); false, out empty, when there is none (always
+// natively: the native build has no resources).
+bool LoadResourceString(unsigned id, std::string& out);
+
 // Forces the written data of f down to the device (fsync, or _commit on Windows); 0 on success.
 int CommitToDisk(FILE* f);
 

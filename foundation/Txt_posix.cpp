@@ -26,6 +26,11 @@ bool ExecutablePath(std::string& out) {
   }
 }
 
+bool LoadResourceString(unsigned, std::string& out) {
+  out.clear();
+  return false;
+}
+
 int CommitToDisk(FILE* f) {
   if (fflush(f) != 0) return -1;
   return fsync(fileno(f));

@@ -36,6 +36,13 @@ bool ExecutablePath(std::string& out) {
   }
 }
 
+bool LoadResourceString(unsigned id, std::string& out) {
+  char buffer[4100];  // a string resource holds at most 4,097 characters
+  int n = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof(buffer));
+  out.assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+  return n > 0;
+}
+
 int CommitToDisk(FILE* f) {
   if (fflush(f) != 0) return -1;
   return _commit(_fileno(f));

@@ -144,6 +144,12 @@ TEST(TxtFormat, InsertStyleFormatting) {
   EXPECT_EQ(S(t), "n=42 s=ab  |00FF");
   t.FormatMessageA("a%nb%1", "!");
   EXPECT_EQ(S(t), "a\r\nb!");
+  // The test program has no string resources: an unknown resource id formats as an empty text.
+  t.Format(4711u, 1);
+  EXPECT_EQ(S(t), "");
+  t = "x";
+  t.FormatMessageA(4711u, "a");
+  EXPECT_EQ(S(t), "");
 }
 
 TEST(TxtFormat, SystemErrorMessage) {
