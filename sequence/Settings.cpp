@@ -1,6 +1,7 @@
 // The settings store over our own initialisation-file reader and writer (identical on every platform).
 #include "sequence/Settings.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -177,6 +178,15 @@ std::string ReadOrDefault(const char* section, const char* key, const char* def,
   return value;
 }
 
+// atol as the Windows runtime has it (32-bit long, clamped at its limits on overflow), so that a number
+// too large for the file's integers reads and is written back the same on every platform.
+int LongOf(const char* text) {
+  long long v = std::strtoll(text, nullptr, 10);
+  if (v > INT_MAX) return INT_MAX;
+  if (v < INT_MIN) return INT_MIN;
+  return static_cast<int>(v);
+}
+
 std::string Formatted(const char* fmt, double v, int decimals) {
   char buf[400];
   std::snprintf(buf, sizeof buf, fmt, decimals, v);
@@ -287,8 +297,10 @@ bool SetDefault(const char* section, const char* key, const char* value, int ove
 bool GetBool(const char* section, const char* key, bool def, const char* iniFile) {
   std::lock_guard<std::recursive_mutex> guard(StoreLock());
   std::string stored;
-  bool found = ReadStored(section, key, iniFile, &stored) && !stored.empty();
-  std::string text = found ? stored.substr(0, kMaxNumberValue) : (def ? "YES" : "NO");
+  bool exists = ReadStored(section, key, iniFile, &stored);
+  bool found = exists && !stored.empty();
+  // The default applies only to a missing key: a key stored empty reads as its empty text, so as NO.
+  std::string text = exists ? stored.substr(0, kMaxNumberValue) : (def ? "YES" : "NO");
   bool value = SameNoCase(text, "YES") || SameNoCase(text, "TRUE");
   const char* normal = value ? "YES" : "NO";
   if (!found || !SameNoCase(text, normal)) WriteString(section, key, normal, iniFile);
@@ -300,7 +312,7 @@ int GetInt(const char* section, const char* key, int def, const char* iniFile) {
   std::string stored;
   bool found = ReadStored(section, key, iniFile, &stored) && !stored.empty();
   std::string text = found ? stored.substr(0, kMaxNumberValue) : std::to_string(def);
-  int value = static_cast<int>(std::atol(text.c_str()));
+  int value = LongOf(text.c_str());
   std::string normal = std::to_string(value);
   if (!found || !SameNoCase(text, normal.c_str())) WriteString(section, key, normal.c_str(), iniFile);
   return value;

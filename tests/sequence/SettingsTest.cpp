@@ -64,12 +64,14 @@ TEST_F(SettingsFile, NullValueRemovesTheKeyOnly) {
 TEST_F(SettingsFile, BooleansNormaliseToYesOrNo) {
   EXPECT_TRUE(Settings::GetBool("Tavrin", "SaveWS", true, ini.c_str()));
   EXPECT_EQ(Get("Tavrin", "SaveWS"), "YES");
-  Given("[Tavrin]\r\nA=TRUE\r\nB=1\r\nC=yes\r\nD=\r\n");
+  Given("[Tavrin]\r\nA=TRUE\r\nB=1\r\nC=yes\r\nD=\r\nE=\r\n");
   EXPECT_TRUE(Settings::GetBool("Tavrin", "A", false, ini.c_str()));
   EXPECT_FALSE(Settings::GetBool("Tavrin", "B", true, ini.c_str()));  // "1" is not a yes
   EXPECT_TRUE(Settings::GetBool("Tavrin", "C", false, ini.c_str()));
-  EXPECT_FALSE(Settings::GetBool("Tavrin", "D", false, ini.c_str()));  // empty counts as missing
-  EXPECT_EQ(Contents(), "[Tavrin]\r\nA=YES\r\nB=NO\r\nC=yes\r\nD=NO\r\n");
+  EXPECT_FALSE(Settings::GetBool("Tavrin", "D", false, ini.c_str()));
+  // A key that is there but empty is not missing: the default does not apply, its empty text is a no.
+  EXPECT_FALSE(Settings::GetBool("Tavrin", "E", true, ini.c_str()));
+  EXPECT_EQ(Contents(), "[Tavrin]\r\nA=YES\r\nB=NO\r\nC=yes\r\nD=NO\r\nE=NO\r\n");
 }
 
 TEST_F(SettingsFile, IntegersAndFloatsNormaliseTheirText) {
@@ -81,6 +83,14 @@ TEST_F(SettingsFile, IntegersAndFloatsNormaliseTheirText) {
   EXPECT_FLOAT_EQ(Settings::GetFloat("Tavrin", "F", 0, ini.c_str()), 2.5f);
   EXPECT_FLOAT_EQ(Settings::GetFloat("Tavrin", "G", 0.25f, ini.c_str()), 0.25f);
   EXPECT_EQ(Contents(), "[Tavrin]\r\nA=7\r\nB=12\r\nC=-4\r\nF=2.5000\r\nSeqRetry=3\r\nG=0.2500\r\n");
+}
+
+TEST_F(SettingsFile, IntegersBeyondThirtyTwoBitsClampAlikeOnEveryPlatform) {
+  Given("[Tavrin]\r\nBig=99999999999\r\nSmall=-99999999999\r\nEmpty=\r\n");
+  EXPECT_EQ(Settings::GetInt("Tavrin", "Big", 0, ini.c_str()), 2147483647);
+  EXPECT_EQ(Settings::GetInt("Tavrin", "Small", 0, ini.c_str()), -2147483647 - 1);
+  EXPECT_EQ(Settings::GetInt("Tavrin", "Empty", 5, ini.c_str()), 5) << "an empty number takes the default";
+  EXPECT_EQ(Contents(), "[Tavrin]\r\nBig=2147483647\r\nSmall=-2147483648\r\nEmpty=5\r\n");
 }
 
 TEST_F(SettingsFile, ColoursReadNamesHexAndNumbersAndWriteNumbers) {
