@@ -276,6 +276,12 @@ int GetString(const char* section, const char* key, const char* def, CTxt& out, 
   return out.GetLength();
 }
 
+int GetString(const char* section, const char* key, const char* def, std::string& out, const char* iniFile) {
+  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  out = ReadOrDefault(section, key, def, iniFile, kMaxStringValue);
+  return static_cast<int>(out.size());
+}
+
 int GetStringRaw(const char* section, const char* key, const char* def, char* out, int outSize,
                  const char* iniFile) {
   if (!out || outSize < 1) return 0;

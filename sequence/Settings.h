@@ -9,6 +9,8 @@
 // thread loses another's key.
 #pragma once
 
+#include <string>
+
 class CTxt;
 
 namespace Settings {
@@ -29,6 +31,8 @@ void OverrideAppFolder(const char* folder, const char* programName = "Tavrin");
 // iniFile: another settings file; null or empty uses the program's settings file.
 bool WriteString(const char* section, const char* key, const char* value, const char* iniFile = nullptr);
 int GetString(const char* section, const char* key, const char* def, CTxt& out, const char* iniFile = nullptr);
+int GetString(const char* section, const char* key, const char* def, std::string& out,
+              const char* iniFile = nullptr);
 int GetStringRaw(const char* section, const char* key, const char* def, char* out, int outSize,
                  const char* iniFile = nullptr);
 bool GetBool(const char* section, const char* key, bool def, const char* iniFile = nullptr);

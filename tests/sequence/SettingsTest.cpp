@@ -36,6 +36,9 @@ TEST_F(SettingsFile, MatchesSectionsAndKeysWithoutCaseAndTrimsValues) {
 
 TEST_F(SettingsFile, MissingFileGivesDefaultsAndStringsAreNeverWrittenBack) {
   EXPECT_EQ(Get("Tavrin", "CurrDef", "DJ30"), "DJ30");
+  std::string plain;
+  EXPECT_EQ(Settings::GetString("Tavrin", "CurrDef", "DJ30", plain, ini.c_str()), 4);
+  EXPECT_EQ(plain, "DJ30");
   EXPECT_FALSE(FileExists(ini));
   char raw[4];
   EXPECT_EQ(Settings::GetStringRaw("Tavrin", "CurrDef", "LONGER", raw, sizeof raw, ini.c_str()), 3);
