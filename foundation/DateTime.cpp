@@ -661,8 +661,9 @@ void CZELDateTime::ShiftMonth(int n) {
     int months = m_month - 1 + n;
     m_year = static_cast<unsigned char>(m_year + months / 12);
     m_month = static_cast<unsigned char>(months % 12 + 1);
-    // A day the target month lacks rolls on into the next month (31 January + 1 month = 1 March).
-    for (int i = 0; i < 10 && !IsValid(); ++i) {
+    // A day the target month lacks rolls on into the next month (31 January + 1 month = 1 March). Only the
+    // day decides: a time of 24:00:00 (which SetTime accepts) must not move the date.
+    for (int i = 0; i < 10 && m_day > DayMonth(GetYear(), m_month); ++i) {
       if (m_day + 1 > DayMonth(GetYear(), m_month)) {
         m_day = 1;
         if (++m_month > 12) {

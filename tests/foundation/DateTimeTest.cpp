@@ -675,6 +675,10 @@ TEST(DateTimeShift, MonthsForwardRollOnAndBackwardClamp) {
     EXPECT_EQ(c.to, d.GetDate()) << c.from << " " << c.months;
     EXPECT_EQ(101010, d.GetTime());
   }
+  CZELDateTime midnight = At(20060115, 0);
+  ASSERT_EQ(midnight.SetTimeHMS(240000), 0);
+  midnight.ShiftMonth(1);
+  EXPECT_EQ(midnight.GetDate(-2), 20060215) << "an existing day stays, whatever the time";
 }
 
 TEST(DateTimeShift, TimeCarriesIntoTheDate) {
