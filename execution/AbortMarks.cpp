@@ -66,14 +66,14 @@ void AppendMark(CTxtArray& lines, int step, const char* description, bool manual
 
 int ReadAbortMark(const char* definitionPath, CTxt& text) {
   CTxtArray lines;
-  if (lines.LoadFromFileBuf(definitionPath, text, 0) < 0) return -1;
+  if (LoadDefinitionFile(definitionPath, lines, text) < 0) return -1;
   return FindAbortMark(lines, text);
 }
 
 int RemoveAbortMarks(const char* definitionPath, CTxt& text) {
   CTxtArray lines;
   text.MakeEmpty();
-  if (lines.LoadFromFileBuf(definitionPath, text, 0) < 0) return -1;
+  if (LoadDefinitionFile(definitionPath, lines, text) < 0) return -1;
   int removed = RemoveMarkLines(lines);
   if (removed > 0 && lines.SaveToFile(definitionPath, text) < 0) return -4;
   return removed;
@@ -116,7 +116,7 @@ int WriteRunAbortMark(RunScript& script, const char* definitionPath, int step, C
     if (prompts) prompts->ShowError(resultText);
     // The build's lines stand in for the file; their old marks must not outrank the new one.
     RemoveMarkLines(lines);
-  } else if (lines.LoadFromFileBuf(definitionPath, text, 0) < 0) {
+  } else if (LoadDefinitionFile(definitionPath, lines, text) < 0) {
     RemoveMarkLines(lines);
   }
   const char* command = script.GetCommand(step - 1);

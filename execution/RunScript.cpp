@@ -106,7 +106,7 @@ int RunScript::BuildRunScript(const char* definitionPath, CTxt& errorText, int& 
 
 int RunScript::LoadDefinitionLines(const char* definitionPath, CTxt& errorText) {
   CTxt loadMessage;
-  if (m_definitionLines.LoadFromFileBuf(definitionPath, loadMessage, 0) < 0) {
+  if (LoadDefinitionFile(definitionPath, m_definitionLines, loadMessage) < 0) {
     errorText.Format("Remote Script not found %s", (const char*)loadMessage);
     return -3;
   }

@@ -1,7 +1,11 @@
 // Writing sequence definitions, the reading rules their readers share, and the list files beside them.
 #include "sequence/SequenceDefinition.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #if defined(_WIN32)
 #include <direct.h>
 #define TAVRIN_GETCWD _getcwd
@@ -30,6 +34,23 @@ CTxt Trimmed(const char* line) {
   CTxt out(line ? line : "");
   out.Trim(' ');
   return out;
+}
+
+// The file's bytes; false (errno telling why) when it cannot be opened or read.
+bool ReadWholeFile(const char* path, std::string& content) {
+  FILE* f = path && *path ? std::fopen(path, "rb") : nullptr;
+  if (!f) {
+    if (!path || !*path) errno = ENOENT;
+    return false;
+  }
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, got);
+  bool ok = !std::ferror(f);
+  int error = errno;
+  std::fclose(f);
+  errno = error;
+  return ok;
 }
 
 }  // namespace
@@ -132,7 +153,7 @@ int SequenceDefinition::Save(CTxt& msg) const {
   CTxt abortText;
   CTxtArray previous;
   CTxt loadMsg;
-  if (previous.LoadFromFileBuf(filePath, loadMsg, 0) > 0) abortStep = FindAbortMark(previous, abortText);
+  if (LoadDefinitionFile(filePath, previous, loadMsg) > 0) abortStep = FindAbortMark(previous, abortText);
   CTxtArray lines;
   BuildLines(lines, abortStep, abortText);
   if (lines.SaveToFile(filePath, msg) < 0) return -1;
@@ -141,6 +162,28 @@ int SequenceDefinition::Save(CTxt& msg) const {
 }
 
 // --- Reading rules -----------------------------------------------------------------------------------------
+
+int LoadDefinitionFile(const char* path, CTxtArray& lines, CTxt& msg) {
+  std::string content;
+  if (!ReadWholeFile(path, content)) {
+    msg.Format("Cannot open %s (%s)", path ? path : "", std::strerror(errno));
+    return -1;
+  }
+  constexpr char kEndOfData = 26;  // Ctrl-Z
+  lines.RemoveAll();
+  std::string line;
+  for (char c : content) {
+    if (c == kEndOfData && line.empty()) return lines.GetSize();
+    if (c == '\n' || c == '\0' || c == kEndOfData) {
+      lines.Add(line.c_str());
+      line.clear();
+    } else if (c != '\r') {
+      line += c;
+    }
+  }
+  if (!line.empty()) lines.Add(line.c_str());
+  return lines.GetSize();
+}
 
 int FindKeyValue(const CTxtArray& lines, const char* key, CTxt& value) {
   value.MakeEmpty();

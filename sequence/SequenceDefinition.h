@@ -89,6 +89,13 @@ class SequenceDefinition {
 
 // --- Reading rules shared by every reader of definition lines ---------------------------------------------
 
+// Reads a definition file into lines the way the buffered line reader does (LF, NUL or Ctrl-Z end a line, CR
+// is dropped, a Ctrl-Z at a line start ends the data, a last line without line end is kept) but without
+// its limit on the length of a line: the lines are written back when marks are set or removed, so a
+// shortened line would be lost from the user's file. Returns the number of lines, or -1 with
+// "Cannot open %s (%s)" in msg.
+int LoadDefinitionFile(const char* path, CTxtArray& lines, CTxt& msg);
+
 // Index of the first line beginning with key (any case) and its value: everything after the first '='.
 // -1 (value emptied) when there is no such line.
 int FindKeyValue(const CTxtArray& lines, const char* key, CTxt& value);

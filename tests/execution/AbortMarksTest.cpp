@@ -176,6 +176,28 @@ TEST_F(Marks, InterruptedMarkWritesLeaveTheDefinitionWhole) {
   EXPECT_TRUE(FileExists(path + ".tmp~"));
 }
 
+TEST_F(Marks, LongLinesSurviveMarksWholeAndKeepTheirLastSymbol) {
+  // A symbols line far longer than the 99,999 characters the buffered line reader keeps of a line.
+  std::string path =
+      Definition("Wide", "ES," + std::string(120000, ' ') + "NQ,", {"Template=", "Daily", "", "OptSet=", "1/A|1|9"});
+  std::string unmarked = ReadFile(path);
+
+  ASSERT_EQ(RunnerAbortsAt(path, 2), 0);
+  CTxt text;
+  EXPECT_EQ(ReadAbortMark(path.c_str(), text), 2);
+  EXPECT_EQ(text.ToStd(), "NQ|OptSet|Daily|5000 Bars|10/12/2012|");
+  CTxt result;
+  EXPECT_EQ(SetAbortMark(path.c_str(), 1, "x", result), 1);
+  EXPECT_EQ(RemoveAbortMarks(path.c_str(), result), 1);
+  // The whole original, then the comments of the manual mark, which RemoveAbortMarks leaves.
+  std::string now = ReadFile(path);
+  ASSERT_EQ(now.compare(0, unmarked.size(), unmarked), 0);
+  std::vector<std::string> added = LinesOf(now.substr(unmarked.size()));
+  ASSERT_EQ(added.size(), 2u);
+  EXPECT_EQ(added[0], ";");
+  EXPECT_EQ(added[1].rfind("; Aborted at ", 0), 0u);
+}
+
 // --- Step listing
 // ---------------------------------------------------------------------------------------------------------
 
