@@ -415,7 +415,8 @@ int CZELDateTime::ParseDate(const char* text) {
 int CZELDateTime::ParseTime(const char* text) {
   std::string s = TrimmedBlanks(text);
   if (s.find(':') == std::string::npos) {
-    int n = std::atoi(s.c_str());
+    long n = std::strtol(s.c_str(), nullptr, 10);
+    if (n < 0 || n > 999999) return -1;  // no clock reading; also keeps the scaling below in range
     if (n < 24) return n * 10000;
     if (n < 2400) return n * 100;
     return n;

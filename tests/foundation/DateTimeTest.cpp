@@ -119,6 +119,9 @@ TEST(DateTimeParse, ParseTimeForms) {
   EXPECT_EQ(90000, CZELDateTime::ParseTime("9"));      // hours
   EXPECT_EQ(93000, CZELDateTime::ParseTime("930"));    // HHMM
   EXPECT_EQ(93015, CZELDateTime::ParseTime("93015"));  // HHMMSS
+  // Damaged cells of a report are no clock readings, and must not overflow on the way.
+  EXPECT_LT(CZELDateTime::ParseTime("-961097"), 0);
+  EXPECT_LT(CZELDateTime::ParseTime("99999999999"), 0);
 }
 
 TEST(DateTimeParse, LoneTimeKeepsTheDateAndReportsIt) {

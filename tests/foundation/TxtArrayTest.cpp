@@ -295,6 +295,12 @@ TEST(TxtArrayText, LinesAndFields) {
   EXPECT_EQ(Elements(a), (std::vector<std::string>{"ES", "NQ", "YM"}));
   EXPECT_EQ(a.LoadFromFields("CL|  ", '|', 0), 4);
   EXPECT_STREQ(a.GetAtTxt(3), "CL");
+  std::string many;
+  for (int i = 0; i < 20000; ++i) many += "S" + std::to_string(i) + (i % 2 ? " ,  " : ",");
+  EXPECT_EQ(a.LoadFromFields(many.c_str(), ',', 1), 20000) << "a long symbol line loses no symbol";
+  EXPECT_STREQ(a.GetAtTxt(19999), "S19999");
+  EXPECT_EQ(a.LoadFromFields("ES  NQ   YM ", ' ', 1), 3);
+  EXPECT_STREQ(a.GetAtTxt(2), "YM");
 }
 
 // --- Line files ------------------------------------------------------------------------------------------
