@@ -1,0 +1,91 @@
+// A chart of a workspace: its data tracks, interval and date range; its window (an MDI child of class
+// "ORContainerMDIChildFrame:8455") with the chart view ("ORInPlaceFrame") that draws its bars; the
+// simulated data load (blank view, download log and cache file on 8.x, then bars).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Market.h"
+#include "PriceSeries.h"
+
+namespace orchart {
+
+class Workspace;
+
+struct DataTrack {
+  std::string symbol;
+  Interval interval;
+};
+
+struct ChartSettings {
+  std::vector<DataTrack> tracks;  // never empty; tracks[0] is Data1, the chart's own symbol
+  DateRange range;
+  std::string timeZone = "Exchange";
+  bool applyRangeToAll = true;
+  // Workspace keys this part of the stand-in does not use (a strategy, its inputs ...), kept as read.
+  std::vector<std::pair<std::string, std::string>> extra;
+};
+
+class Chart {
+ public:
+  Chart(Workspace& owner, ChartSettings settings, bool injected = false);
+  ~Chart();
+  Chart(const Chart&) = delete;
+  Chart& operator=(const Chart&) = delete;
+
+  Workspace& Owner() const { return owner_; }
+  const ChartSettings& Settings() const { return settings_; }
+  // Takes new settings: the title changes at once, the data reloads; the workspace becomes modified.
+  void Apply(const ChartSettings& settings);
+  // "Chart Analysis - MSFT 5 min [NASDAQ] Microsoft Corp"
+  std::string Title() const;
+  // A chart added by the SecondChart fault: not saved with the workspace.
+  bool Injected() const { return injected_; }
+
+  HWND Frame() const { return frame_; }
+  HWND View() const { return view_; }
+  void CreateWindows(HWND mdiClient, bool maximized);
+  void DestroyWindows();
+  // Maximises or restores the window (only the maximised window lacks the system-menu style).
+  void SetMaximized(bool maximized);
+  void EnableView(bool enabled);
+
+  bool Loaded() const { return loaded_; }
+  void StartLoad();
+  const std::vector<Bar>& Bars() const { return bars_; }
+
+  static void RegisterClasses(HINSTANCE instance);
+  static Chart* FromWindow(HWND frameOrView);
+
+ private:
+  static LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK ViewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleView(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void LoadTick();
+  void FinishLoad();
+  void Paint(HDC dc, const RECT& rc);
+  void WriteCacheFiles();
+
+  Workspace& owner_;
+  ChartSettings settings_;
+  bool injected_;
+  HWND frame_ = nullptr;
+  HWND view_ = nullptr;
+  bool loaded_ = false;
+  bool loading_ = false;
+  DWORD loadStart_ = 0;
+  std::vector<Bar> bars_;
+};
+
+// Commands posted to a chart view (WM_COMMAND), by identifier. Format Symbol is registered by its
+// dialog module; later features (strategies, reports) register theirs the same way.
+using ChartCommand = std::function<void(Chart&)>;
+void RegisterChartCommand(int id, ChartCommand command);
+bool RunChartCommand(int id, Chart& chart);
+
+}  // namespace orchart

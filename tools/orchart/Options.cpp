@@ -1,0 +1,120 @@
+// Option sources of the stand-in: defaults, command line, control file (see Options.h for the keys).
+#include "Options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+namespace orchart {
+namespace {
+
+std::string Trim(const std::string& s) {
+  size_t b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) return "";
+  size_t e = s.find_last_not_of(" \t\r\n");
+  return s.substr(b, e - b + 1);
+}
+
+}  // namespace
+
+std::map<std::string, std::string> ParseKeyValueLines(const std::string& text, bool lowerKeys) {
+  std::map<std::string, std::string> out;
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = Trim(text.substr(pos, end - pos));
+    pos = end + 1;
+    if (line.empty() || line[0] == '#' || line[0] == ';') continue;
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = Trim(line.substr(0, eq));
+    if (lowerKeys)
+      for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    out[key] = Trim(line.substr(eq + 1));
+  }
+  return out;
+}
+
+std::string Options::Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+void Options::SetCommandLine(const std::vector<std::string>& args) {
+  for (const std::string& raw : args) {
+    std::string a = raw;
+    if (a.rfind("--", 0) == 0) {
+      a = a.substr(2);
+      size_t eq = a.find('=');
+      if (eq == std::string::npos)
+        commandLine_[Lower(a)] = "1";
+      else
+        commandLine_[Lower(a.substr(0, eq))] = a.substr(eq + 1);
+    } else if (a.size() > 4 && Lower(a.substr(a.size() - 4)) == ".tsw") {
+      std::string& ws = commandLine_["workspace"];
+      ws = ws.empty() ? a : ws + "|" + a;
+    }
+  }
+}
+
+bool Options::SetControlText(const std::string& text) {
+  std::map<std::string, std::string> next = ParseKeyValueLines(text, true);
+  if (next == control_) return false;
+  control_ = std::move(next);
+  return true;
+}
+
+bool Options::Has(const std::string& key) const {
+  std::string k = Lower(key);
+  return control_.count(k) || commandLine_.count(k) || defaults_.count(k);
+}
+
+std::string Options::Text(const std::string& key, const std::string& fallback) const {
+  std::string k = Lower(key);
+  for (const auto* source : {&control_, &commandLine_, &defaults_}) {
+    auto it = source->find(k);
+    if (it != source->end()) return it->second;
+  }
+  return fallback;
+}
+
+int Options::Int(const std::string& key, int fallback) const {
+  std::string v = Text(key);
+  if (v.empty()) return fallback;
+  return std::atoi(v.c_str());
+}
+
+std::vector<std::string> Options::List(const std::string& key) const {
+  std::vector<std::string> out;
+  std::string v = Text(key);
+  size_t pos = 0;
+  while (pos <= v.size()) {
+    size_t end = v.find(',', pos);
+    if (end == std::string::npos) end = v.size();
+    std::string item = Trim(v.substr(pos, end - pos));
+    if (!item.empty()) out.push_back(item);
+    pos = end + 1;
+  }
+  return out;
+}
+
+bool Options::ListHas(const std::string& key, const std::string& name) const {
+  std::string want = Lower(name);
+  for (const std::string& item : List(key)) {
+    std::string l = Lower(item);
+    if (l == want || l == "all") return true;
+  }
+  return false;
+}
+
+int Options::Ms(const std::string& key, int normal, int fast) const {
+  if (!Text(key).empty()) return std::max(0, Int(key));
+  return Flag("Fast") ? fast : normal;
+}
+
+void Options::SetDefault(const std::string& key, const std::string& value) {
+  defaults_[Lower(key)] = value;
+}
+
+}  // namespace orchart

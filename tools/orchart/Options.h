@@ -1,0 +1,98 @@
+// The stand-in's options: command line, and a control file re-read while it runs.
+//
+// Every option is a `Key=Value` pair (keys without regard to case). They come from three places, later
+// ones winning: built-in defaults, the command line (`--Key=Value`; `--fast` means `--Fast=1`; a bare
+// argument ending in ".tsw" means `--Workspace=...`), and the control file. The control file is a text
+// file of `Key=Value` lines (blank lines and lines starting with '#' or ';' are ignored); it is re-read
+// whenever its content changes (checked every `ControlPollMs`) and at once when the main window receives
+// kReloadControlMessage (a test sends it after writing the file). Removing a key from the file gives the
+// command-line or default value back.
+//
+// Fixed at start (command line only):
+//   Version=9.5            8.8, 9.1 or 9.5: titles, folder name, "Intra-day" or "Minute", the 9.5 dialog
+//                          classes, sub-pages, archmsgs.log and cache files (8.x only)
+//   Folder=PATH            installation folder; default "<Program Files>/TradeStation 9.5",
+//                          ".../TradeStation 9.1" or ".../Tradestation 8.8"; created with MyWork/, Logs/,
+//                          Program/Cache/ and the sample workspaces
+//   Control=PATH           the control file; default "<Folder>/orchart-control.txt"
+//   Workspace=NAME|NAME    workspaces opened at start (a name under MyWork/ or a full path)
+//   Samples=1              write the sample workspaces into MyWork/ when missing
+// Read again on every change:
+//   Fast=0                 1: every delay is tens of milliseconds (the defaults below in brackets)
+//   ChartLoadMs=2500 [60]  time a chart takes to load its data
+//   LoadTickMs=250 [15]    cache file rewrite period while loading (8.x)
+//   DialogDelayMs=150 [15] time between a command and its dialog appearing
+//   LateDialogMs=4000 [400] extra delay for the dialogs named in LateDialogs
+//   ControlPollMs=250 [25] control file check period
+//   Desktop=Desktop        desktop name in the main title
+//   TitlePrefix=...        product prefix of the main title (default by version: "TradeStation 9.5 - ",
+//                          "TradeStation 9.1 - "; 8.x: first segment "Tradestation 8.8 - ")
+//   TitleShowsWorkspace=1  0: the main title shows PREFIX "Chart Analysis - SYMBOL INTERVAL ..." instead
+//   ChartClass=8455        8455 or 8655: class of chart windows created from now on
+//   SubPages=1             symbol page with interval sub-pages (default 1 on 9.x, 0 on 8.x)
+//   DialogClasses95=1      on 9.5, "More Workspaces" and "Save Workspace" use the TS_IDD_ window classes
+// Faults:
+//   InvalidSymbols=A,B     symbols that are "not a valid symbol" (a "Chart Analysis" error box)
+//   TimeZoneError=0        1: Format Symbol OK raises the "different time zones" box
+//   NeverLoad=0            1: charts never finish loading (the view keeps fewer than 3 colours)
+//   NotMaximized=0         1: chart windows are restored (not maximised), including the open ones
+//   SecondChart=0          1: the active workspace gets a second chart (also every workspace opened)
+//   DisableChartView=0     1: chart views are disabled
+//   LateDialogs=NAME,...   dialogs that appear LateDialogMs late; MissingDialogs=NAME,...: never appear.
+//                          Names: FormatSymbol, FormatSymbols, MoreWorkspaces, OpenWorkspace,
+//                          SaveWorkspaceAs, SaveWorkspace, CommandLineError, or "All"
+//   ChartingBox=0          1: a "TradeStation Charting" box (button 1010) whenever a chart starts loading
+//   SymbolLookup=0         1: a "Symbol Lookup" pop-up whenever a symbol is entered
+//   WorkspaceOpenError=    "dialog": an "Open Workspace" box inside the file dialog; "main": a
+//                          "TradeStation" box under the main window after it
+//   CrashAt=MOMENT,...     the process exits (code 3) at that moment: Start, FormatSymbol, FormatOk,
+//                          ChartLoad, ChartLoaded, OpenWorkspace, SaveWorkspace, CloseWorkspace,
+//                          MoreWorkspaces, CommandLine
+//   CrashAfterMs=N         the process exits N ms after this value appears or changes
+//   Quit=0                 1: close every window and end the process with code 0
+// Actions (run once each time the value changes; for demonstrations and checks by hand):
+//   Command=ID             a command as if posted to the main window (17556 and other chart commands go
+//                          to the active chart's view)
+//   CommandLine=TEXT       runs TEXT on the command line
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace orchart {
+
+// Sent (or posted) to the main window: re-read the control file now.
+constexpr unsigned kReloadControlMessage = 0x8000 + 0x301;  // WM_APP + 0x301
+
+class Options {
+ public:
+  // Parses `--Key=Value` arguments (argv[0] excluded).
+  void SetCommandLine(const std::vector<std::string>& args);
+  // Replaces the control file's values with the key=value lines of `text`; returns true when any
+  // effective value changed.
+  bool SetControlText(const std::string& text);
+
+  std::string Text(const std::string& key, const std::string& fallback = "") const;
+  int Int(const std::string& key, int fallback = 0) const;
+  bool Flag(const std::string& key) const { return Int(key, 0) != 0; }
+  // A ','-separated list; true when it holds `name` (without regard to case) or "All".
+  bool ListHas(const std::string& key, const std::string& name) const;
+  std::vector<std::string> List(const std::string& key) const;
+  bool Has(const std::string& key) const;
+
+  // Milliseconds for a timing key: its value when set, else `normal` or, in fast mode, `fast`.
+  int Ms(const std::string& key, int normal, int fast) const;
+
+  // Built-in defaults that depend on others (version), set once at start.
+  void SetDefault(const std::string& key, const std::string& value);
+
+ private:
+  static std::string Lower(std::string s);
+  std::map<std::string, std::string> defaults_, commandLine_, control_;
+};
+
+// Parses key=value lines into a map with lower-case keys (comments and blanks skipped).
+std::map<std::string, std::string> ParseKeyValueLines(const std::string& text, bool lowerKeys);
+
+}  // namespace orchart

@@ -1,0 +1,247 @@
+// Process-wide state of the stand-in: start-up, options applied while running, timers, faults, log.
+#include "StandIn.h"
+
+#include <shlobj.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "Chart.h"
+#include "CommandLine.h"
+#include "Popups.h"
+#include "Workspace.h"
+#include "tsdriver/TsFacts.h"
+
+namespace orchart {
+
+// ---- Files -------------------------------------------------------------------------------------
+
+std::string Slashed(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  while (path.size() > 3 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::string Backslashed(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(Backslashed(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool MakeFolders(const std::string& path) {
+  std::string p = Backslashed(path);
+  for (size_t i = 3; i <= p.size(); ++i) {
+    if (i == p.size() || p[i] == '\\') {
+      std::string part = p.substr(0, i);
+      if (GetFileAttributesA(part.c_str()) == INVALID_FILE_ATTRIBUTES &&
+          !CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    }
+  }
+  return true;
+}
+
+std::string ReadWholeFile(const std::string& path, bool* ok) {
+  std::ifstream in(Backslashed(path), std::ios::binary);
+  if (ok) *ok = static_cast<bool>(in);
+  if (!in) return "";
+  std::ostringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(Backslashed(path), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+bool AppendToFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(Backslashed(path), std::ios::binary | std::ios::app);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+std::string WindowText(HWND hwnd) {
+  char buf[1024] = "";
+  GetWindowTextA(hwnd, buf, sizeof buf);
+  return buf;
+}
+
+// ---- App ---------------------------------------------------------------------------------------
+
+App& App::Get() {
+  static App app;
+  return app;
+}
+
+std::string App::TitlePrefix() const {
+  std::string prefix = options.Text("TitlePrefix");
+  if (!prefix.empty()) return prefix;
+  return std::string(IsVersion8() ? "Tradestation " : "TradeStation ") + versionText + " - ";
+}
+
+bool App::Start(HINSTANCE inst, const std::vector<std::string>& args) {
+  instance = inst;
+  options.SetCommandLine(args);
+  versionText = options.Text("Version", "9.5");
+  int major = 0, minor = 0;
+  if (std::sscanf(versionText.c_str(), "%d.%d", &major, &minor) != 2 || major < 8 || major > 9 || minor < 0 ||
+      minor > 9) {
+    versionText = "9.5";
+    major = 9;
+    minor = 5;
+  }
+  version = major * 10 + minor;
+
+  char programFiles[MAX_PATH] = "C:\\Program Files";
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles);
+  std::string defaultFolder =
+      Slashed(programFiles) + "/" + (IsVersion8() ? "Tradestation " : "TradeStation ") + versionText;
+  folder = Slashed(options.Text("Folder", defaultFolder));
+  controlPath = Slashed(options.Text("Control", folder + "/orchart-control.txt"));
+  options.SetDefault("SubPages", IsVersion8() ? "0" : "1");
+  options.SetDefault("DialogClasses95", "1");
+  options.SetDefault("Samples", "1");
+  options.SetDefault("TitleShowsWorkspace", "1");
+
+  for (const char* sub : {tsfacts::kWorkspaceFolder, tsfacts::kLogFolder, tsfacts::kCacheFolder}) {
+    if (!MakeFolders(folder + "/" + sub)) return false;
+  }
+  if (options.Flag("Samples")) WriteSampleWorkspaces();
+  options.SetControlText(ReadWholeFile(controlPath));
+  lastCommand_ = options.Text("Command");
+  lastCommandLine_ = options.Text("CommandLine");
+  lastChartingBox_ = options.Flag("ChartingBox");
+  lastSymbolLookup_ = options.Flag("SymbolLookup");
+  Log("started: version %s, folder %s, control %s", versionText.c_str(), folder.c_str(), controlPath.c_str());
+  CrashPoint("Start");
+  return true;
+}
+
+Chart* App::ActiveChart() const {
+  if (!activeWorkspace) return nullptr;
+  if (mdiClient) {
+    HWND active = reinterpret_cast<HWND>(SendMessageA(mdiClient, WM_MDIGETACTIVE, 0, 0));
+    for (auto& c : activeWorkspace->charts)
+      if (c->Frame() && c->Frame() == active) return c.get();
+  }
+  return activeWorkspace->charts.empty() ? nullptr : activeWorkspace->charts.front().get();
+}
+
+bool App::IsOpenChart(const Chart* chart) const {
+  for (auto& ws : workspaces)
+    for (auto& c : ws->charts)
+      if (c.get() == chart) return true;
+  return false;
+}
+
+void App::After(int ms, std::function<void()> fn) {
+  UINT_PTR id = nextTimer_++;
+  deferred_[id] = std::move(fn);
+  SetTimer(main, id, static_cast<UINT>(std::max(1, ms)), nullptr);
+}
+
+void App::RunTimer(UINT_PTR id) {
+  KillTimer(main, id);
+  auto it = deferred_.find(id);
+  if (it == deferred_.end()) return;
+  std::function<void()> fn = std::move(it->second);
+  deferred_.erase(it);
+  fn();
+}
+
+void App::ReloadControl() {
+  if (options.SetControlText(ReadWholeFile(controlPath))) {
+    Log("control file changed");
+    ApplyOptions();
+  }
+}
+
+void App::ApplyOptions() {
+  if (options.Flag("Quit")) {
+    Log("quit requested");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    return;
+  }
+  if (options.ListHas("CrashAt", "Now")) CrashPoint("Now");
+  std::string crashAfter = options.Text("CrashAfterMs");
+  if (crashAfter != lastCrashAfter_) {
+    lastCrashAfter_ = crashAfter;
+    if (!crashAfter.empty())
+      SetTimer(main, kCrashTimer, static_cast<UINT>(std::max(1, options.Int("CrashAfterMs"))), nullptr);
+  }
+  SetTimer(main, kControlPollTimer, static_cast<UINT>(std::max(5, options.Ms("ControlPollMs", 250, 25))),
+           nullptr);
+  if (activeWorkspace) {
+    for (auto& c : activeWorkspace->charts) {
+      c->SetMaximized(!options.Flag("NotMaximized"));
+      c->EnableView(!options.Flag("DisableChartView"));
+    }
+  }
+  SetSecondChart(options.Flag("SecondChart"));
+  bool chartingBox = options.Flag("ChartingBox");
+  if (chartingBox && !lastChartingBox_) {
+    Chart* c = ActiveChart();
+    ShowChartingBox(c ? c->Settings().tracks.front().symbol : "MSFT");
+  }
+  lastChartingBox_ = chartingBox;
+  bool symbolLookup = options.Flag("SymbolLookup");
+  if (symbolLookup && !lastSymbolLookup_) ShowSymbolLookup("");
+  lastSymbolLookup_ = symbolLookup;
+  // One-shot actions for demonstrations and manual checks: each runs when its value appears or changes.
+  std::string command = options.Text("Command");
+  if (command != lastCommand_) {
+    lastCommand_ = command;
+    if (int id = options.Int("Command")) PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
+  }
+  std::string commandLine = options.Text("CommandLine");
+  if (commandLine != lastCommandLine_) {
+    lastCommandLine_ = commandLine;
+    if (!commandLine.empty()) RunCommandLine(commandLine);
+  }
+  for (auto& observer : optionObservers) observer();
+  PostMessageA(main, kUpdateTitleMessage, 0, 0);
+}
+
+void App::CrashPoint(const char* moment) {
+  if (options.ListHas("CrashAt", moment)) Crash(moment);
+}
+
+void App::Crash(const char* why) {
+  Log("crash: %s", why);
+  ExitProcess(3);
+}
+
+void App::OpenDialogLater(const char* name, std::function<void()> open) {
+  if (options.ListHas("MissingDialogs", name)) {
+    Log("dialog %s withheld (MissingDialogs)", name);
+    return;
+  }
+  int delay = options.Ms("DialogDelayMs", 150, 15);
+  if (options.ListHas("LateDialogs", name)) delay += options.Ms("LateDialogMs", 4000, 400);
+  After(delay, std::move(open));
+}
+
+void App::Log(const char* format, ...) {
+  char text[2048];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char line[2200];
+  std::snprintf(line, sizeof line, "%02d:%02d:%02d.%03d %s\r\n", t.wHour, t.wMinute, t.wSecond,
+                t.wMilliseconds, text);
+  if (!folder.empty()) AppendToFile(folder + "/" + tsfacts::kLogFolder + "/orchart.log", line);
+}
+
+}  // namespace orchart

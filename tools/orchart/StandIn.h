@@ -1,0 +1,100 @@
+// The stand-in's process-wide state: options, version, installation folder, the main window, the open
+// workspaces; deferred actions, crash points and the activity log. One UI thread owns all of it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Options.h"
+
+namespace orchart {
+
+class Workspace;
+class Chart;
+
+// Private messages of the main window.
+constexpr UINT kUpdateTitleMessage = WM_APP + 0x302;     // recompose the main title
+constexpr UINT kRunCommandLineMessage = WM_APP + 0x303;  // run the command line's text (posted by the combo)
+
+class App {
+ public:
+  static App& Get();
+
+  // Reads the version, folder and control file, prepares the installation folder. False: cannot start.
+  bool Start(HINSTANCE instance, const std::vector<std::string>& args);
+
+  Options options;
+  HINSTANCE instance = nullptr;
+  HWND main = nullptr;
+  HWND mdiClient = nullptr;
+  HWND commandBar = nullptr;
+
+  int version = 95;         // 88, 91, 95 ...
+  std::string versionText;  // "9.5"
+  std::string folder;       // installation folder, '/' separators, no trailing '/'
+  std::string controlPath;
+
+  bool IsVersion8() const { return version < 90; }
+  // The product part of the main title: "TradeStation 9.5 - " or, on 8.x, "Tradestation 8.8 - ".
+  std::string TitlePrefix() const;
+  std::string WorkspaceFolder() const { return folder + "/MyWork"; }
+
+  // ---- Workspaces ----
+  std::vector<std::unique_ptr<Workspace>> workspaces;
+  Workspace* activeWorkspace = nullptr;
+  Chart* ActiveChart() const;
+  // False once the chart's workspace has closed (dialogs keep chart pointers while open).
+  bool IsOpenChart(const Chart* chart) const;
+
+  // ---- Time ----
+  // Runs `fn` on the UI thread after `ms` milliseconds.
+  void After(int ms, std::function<void()> fn);
+  void RunTimer(UINT_PTR id);  // called by the main window's WM_TIMER
+  static constexpr UINT_PTR kFirstDeferredTimer = 1000;
+  static constexpr UINT_PTR kControlPollTimer = 10;
+  static constexpr UINT_PTR kCrashTimer = 11;  // CrashAfterMs
+
+  // ---- Control file ----
+  // Re-reads the control file; applies changed options.
+  void ReloadControl();
+
+  // ---- Faults ----
+  // Ends the process (code 3) when `moment` is listed in CrashAt.
+  void CrashPoint(const char* moment);
+  [[noreturn]] void Crash(const char* why);
+  // Opens a dialog after DialogDelayMs (plus LateDialogMs when listed in LateDialogs), or never when listed
+  // in MissingDialogs.
+  void OpenDialogLater(const char* name, std::function<void()> open);
+
+  // ---- Log: Logs/orchart.log under the installation folder ----
+  void Log(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+
+  // Called whenever the options changed; later parts add their own reactions.
+  std::vector<std::function<void()>> optionObservers;
+
+ private:
+  void ApplyOptions();
+  std::map<UINT_PTR, std::function<void()>> deferred_;
+  UINT_PTR nextTimer_ = kFirstDeferredTimer;
+  std::string lastCrashAfter_;
+  std::string lastCommand_, lastCommandLine_;
+  bool lastChartingBox_ = false;
+  bool lastSymbolLookup_ = false;
+};
+
+// Paths: '/' separators inside the stand-in, backslashes only for the system.
+std::string Slashed(std::string path);
+std::string Backslashed(std::string path);
+bool FileExists(const std::string& path);
+bool MakeFolders(const std::string& path);
+std::string ReadWholeFile(const std::string& path, bool* ok = nullptr);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+bool AppendToFile(const std::string& path, const std::string& bytes);
+std::string WindowText(HWND hwnd);
+
+}  // namespace orchart

@@ -1,0 +1,249 @@
+// Workspace dialogs.
+#include "WorkspaceDialogs.h"
+
+#include <windows.h>
+// commdlg.h needs the types of windows.h
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "DialogKit.h"
+#include "MainWindow.h"
+#include "Popups.h"
+#include "StandIn.h"
+#include "Workspace.h"
+#include "tsdriver/TsFacts.h"
+
+namespace orchart {
+namespace {
+
+constexpr char kWorkspaceFilter[] = "TradeStation Workspaces (*.tsw)\0*.tsw\0All Files (*.*)\0*.*\0";
+
+bool StillOpen(const Workspace* ws) {
+  for (auto& w : App::Get().workspaces)
+    if (w.get() == ws) return true;
+  return false;
+}
+
+// On 9.5 some dialogs carry window classes named after their resources.
+const char* ClassOn95(const char* name) {
+  App& app = App::Get();
+  return app.version >= 95 && app.options.Flag("DialogClasses95") ? name : nullptr;
+}
+
+// ---- More Workspaces ---------------------------------------------------------------------------
+
+class MoreWorkspacesDialog : public Dialog {
+ protected:
+  void OnInit() override {
+    App& app = App::Get();
+    HWND list = Item(tsfacts::kWorkspaceListId);
+    for (size_t i = 0; i < app.workspaces.size(); ++i) {
+      SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(app.workspaces[i]->Name().c_str()));
+      if (app.workspaces[i].get() == app.activeWorkspace) SendMessageA(list, LB_SETCURSEL, i, 0);
+    }
+  }
+  bool OnCommand(int id, int code, HWND control) override {
+    (void)control;
+    if (id == IDOK || (id == tsfacts::kWorkspaceListId && code == LBN_DBLCLK)) {
+      App& app = App::Get();
+      int sel = static_cast<int>(SendMessageA(Item(tsfacts::kWorkspaceListId), LB_GETCURSEL, 0, 0));
+      Workspace* chosen =
+          sel >= 0 && sel < static_cast<int>(app.workspaces.size()) ? app.workspaces[sel].get() : nullptr;
+      End();
+      if (chosen) ActivateWorkspace(chosen);
+      return true;
+    }
+    return false;
+  }
+};
+
+void ShowMoreWorkspaces() {
+  App& app = App::Get();
+  app.CrashPoint("MoreWorkspaces");
+  app.OpenDialogLater("MoreWorkspaces", [] {
+    if (auto* open = DialogRegistry::Find<MoreWorkspacesDialog>()) {
+      SetForegroundWindow(open->Hwnd());
+      return;
+    }
+    DialogTemplate t(tsfacts::kMoreWorkspacesTitle,
+                     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 220, 150,
+                     ClassOn95(tsfacts::kMoreWorkspacesName95));
+    t.Add("Static", "Open workspaces:", -1, WS_VISIBLE, 8, 6, 150, 10);
+    t.Add("ListBox", "", tsfacts::kWorkspaceListId,
+          WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 8, 18, 204,
+          104);
+    t.Add("Button", tsfacts::kOkText, IDOK, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 106, 128, 50, 14);
+    t.Add("Button", tsfacts::kCancelText, IDCANCEL, WS_VISIBLE | WS_TABSTOP, 162, 128, 50, 14);
+    DialogRegistry::Show(std::make_unique<MoreWorkspacesDialog>(), t, App::Get().main, true);
+  });
+}
+
+// ---- Open Workspace ----------------------------------------------------------------------------
+
+bool gFileDialogOpen = false;  // one file dialog at a time, as the main window is disabled under it
+
+UINT_PTR CALLBACK OpenHook(HWND hook, UINT msg, WPARAM wp, LPARAM lp) {
+  (void)wp;
+  if (msg != WM_NOTIFY || reinterpret_cast<NMHDR*>(lp)->code != CDN_FILEOK) return 0;
+  App& app = App::Get();
+  auto* notify = reinterpret_cast<OFNOTIFYA*>(lp);
+  std::string path = notify->lpOFN->lpstrFile;
+  std::string error;
+  if (EqualNoCase(app.options.Text("WorkspaceOpenError"), "dialog"))
+    error = "Unable to open the workspace:\r\n" + path;
+  else if (!FileExists(path))
+    error = path + "\r\nFile not found.\r\nCheck the file name and try again.";
+  if (error.empty()) return 0;
+  BoxSpec spec;
+  spec.title = tsfacts::kOpenWorkspaceTitle;
+  spec.text = error;
+  ShowBox(GetParent(hook), spec);
+  SetWindowLongPtrA(hook, DWLP_MSGRESULT, 1);  // keep the file dialog open
+  return 1;
+}
+
+void ShowOpenWorkspaceDialog() {
+  App& app = App::Get();
+  app.OpenDialogLater("OpenWorkspace", [] {
+    App& app = App::Get();
+    if (gFileDialogOpen) return;
+    char file[MAX_PATH * 2] = "";
+    std::string folder = Backslashed(app.WorkspaceFolder());
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = app.main;
+    ofn.lpstrFilter = kWorkspaceFilter;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrInitialDir = folder.c_str();
+    ofn.lpstrTitle = tsfacts::kOpenWorkspaceTitle;
+    ofn.lpstrDefExt = "tsw";
+    ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLESIZING;
+    ofn.lpfnHook = OpenHook;
+    gFileDialogOpen = true;
+    BOOL chosen = GetOpenFileNameA(&ofn);
+    gFileDialogOpen = false;
+    if (!chosen) {
+      app.Log("open workspace cancelled");
+      return;
+    }
+    std::string path = file;
+    app.Log("open workspace: %s", path.c_str());
+    if (EqualNoCase(app.options.Text("WorkspaceOpenError"), "main")) {
+      ShowTradeStationError(app.main, "Unable to open the workspace:\r\n" + path);
+      return;
+    }
+    std::string error;
+    if (!OpenWorkspaceFile(path, error))
+      ShowTradeStationError(app.main, "Unable to open the workspace.\r\n" + error);
+  });
+}
+
+// ---- Save, Save As, Close ----------------------------------------------------------------------
+
+void SaveActiveWorkspace() {
+  App& app = App::Get();
+  Workspace* ws = app.activeWorkspace;
+  if (!ws) return;
+  app.CrashPoint("SaveWorkspace");
+  std::string error;
+  if (!ws->Save(ws->path, error))
+    ShowTradeStationError(app.main, "Unable to save the workspace.\r\n" + error);
+}
+
+void ShowSaveWorkspaceAsDialog() {
+  App& app = App::Get();
+  if (!app.activeWorkspace) return;
+  app.OpenDialogLater("SaveWorkspaceAs", [] {
+    App& app = App::Get();
+    Workspace* ws = app.activeWorkspace;
+    if (!ws || gFileDialogOpen) return;
+    char file[MAX_PATH * 2] = "";
+    std::string name = ws->Name();
+    std::strncpy(file, name.c_str(), sizeof file - 1);
+    std::string folder = Backslashed(ws->path.substr(0, ws->path.find_last_of('/')));
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = app.main;
+    ofn.lpstrFilter = kWorkspaceFilter;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrInitialDir = folder.c_str();
+    ofn.lpstrTitle = tsfacts::kSaveWorkspaceAsTitle;
+    ofn.lpstrDefExt = "tsw";
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+    gFileDialogOpen = true;
+    BOOL chosen = GetSaveFileNameA(&ofn);
+    gFileDialogOpen = false;
+    if (!chosen || !StillOpen(ws)) return;
+    app.CrashPoint("SaveWorkspace");
+    std::string error;
+    if (!ws->Save(file, error)) ShowTradeStationError(app.main, "Unable to save the workspace.\r\n" + error);
+    PostMessageA(app.main, kUpdateTitleMessage, 0, 0);
+  });
+}
+
+class SaveWorkspacePrompt : public Dialog {
+ public:
+  explicit SaveWorkspacePrompt(Workspace* ws) : ws_(ws) {}
+
+ protected:
+  bool OnCommand(int id, int code, HWND control) override {
+    (void)code, (void)control;
+    if (id != tsfacts::kSaveWorkspaceYesId && id != tsfacts::kSaveWorkspaceNoId) return false;
+    End();
+    if (!StillOpen(ws_)) return true;
+    App& app = App::Get();
+    if (id == tsfacts::kSaveWorkspaceYesId) {
+      std::string error;
+      if (!ws_->Save(ws_->path, error)) {
+        ShowTradeStationError(app.main, "Unable to save the workspace.\r\n" + error);
+        return true;
+      }
+    }
+    CloseWorkspace(ws_);
+    return true;
+  }
+
+ private:
+  Workspace* ws_;
+};
+
+void CloseActiveWorkspace() {
+  App& app = App::Get();
+  Workspace* ws = app.activeWorkspace;
+  if (!ws) return;
+  app.CrashPoint("CloseWorkspace");
+  if (!ws->modified) {
+    CloseWorkspace(ws);
+    return;
+  }
+  if (DialogRegistry::Find<SaveWorkspacePrompt>()) return;
+  app.OpenDialogLater("SaveWorkspace", [ws] {
+    if (!StillOpen(ws) || DialogRegistry::Find<SaveWorkspacePrompt>()) return;
+    DialogTemplate t(tsfacts::kSaveWorkspaceTitle,
+                     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 230, 70,
+                     ClassOn95(tsfacts::kSaveWorkspaceName95));
+    t.Add("Static", "Do you want to save the changes to the workspace '" + ws->Name() + "'?", -1, WS_VISIBLE,
+          10, 10, 210, 24);
+    t.Add("Button", "&Yes", tsfacts::kSaveWorkspaceYesId, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 48, 46,
+          50, 14);
+    t.Add("Button", "&No", tsfacts::kSaveWorkspaceNoId, WS_VISIBLE | WS_TABSTOP, 104, 46, 50, 14);
+    t.Add("Button", tsfacts::kCancelText, IDCANCEL, WS_VISIBLE | WS_TABSTOP, 160, 46, 50, 14);
+    DialogRegistry::Show(std::make_unique<SaveWorkspacePrompt>(ws), t, App::Get().main, true);
+  });
+}
+
+}  // namespace
+
+void RegisterWorkspaceCommands() {
+  RegisterMainCommand(tsfacts::kCmdMoreWorkspaces, ShowMoreWorkspaces);
+  RegisterMainCommand(tsfacts::kCmdOpenWorkspace, ShowOpenWorkspaceDialog);
+  RegisterMainCommand(tsfacts::kCmdSaveWorkspace, SaveActiveWorkspace);
+  RegisterMainCommand(tsfacts::kCmdCloseWorkspace, CloseActiveWorkspace);
+  RegisterMainCommand(tsfacts::kCmdSaveWorkspaceAs, ShowSaveWorkspaceAsDialog);
+}
+
+}  // namespace orchart
