@@ -7,29 +7,7 @@
 
 using namespace standin;
 
-namespace {
-
-std::string ChartTitle(StandIn& ts) {
-  auto charts = ChartWindows(ts.Pid(), ts.Main());
-  return charts.empty() ? "" : TextOf(charts[0]);
-}
-
-bool DescendsFrom(HWND window, HWND ancestor) {
-  for (HWND h = GetParent(window); h; h = GetParent(h))
-    if (h == ancestor) return true;
-  return false;
-}
-
-HWND FirstChartView(StandIn& ts) {
-  HWND view = nullptr;
-  WaitFor([&] {
-    auto charts = ChartWindows(ts.Pid(), ts.Main());
-    return !charts.empty() && (view = ChartView(charts[0])) != nullptr;
-  });
-  return view;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(StandInCommandLine, EditSitsInAComboInADialogUnderTheMainWindow) {
   StandIn ts;
@@ -48,8 +26,8 @@ TEST(StandInCommandLine, SymbolIntervalAndRangeChangeTheChart) {
   ASSERT_TRUE(ts.Main());
   ASSERT_TRUE(RunCommandLine(ts.Main(), "IBM 15 min 10 days"));
   EXPECT_TRUE(WaitFor([&] {
-    return ChartTitle(ts) == "Chart Analysis - IBM 15 min [NYSE] International Business Machines Corp";
-  })) << ChartTitle(ts);
+    return FirstChartTitle(ts) == "Chart Analysis - IBM 15 min [NYSE] International Business Machines Corp";
+  })) << FirstChartTitle(ts);
   EXPECT_TRUE(WaitFor([&] {
     return TextOf(ts.Main()) ==
            "TradeStation 9.5 - Desktop - Tavrin Sample - [Chart Analysis - IBM 15 min [NYSE] International "
@@ -57,8 +35,8 @@ TEST(StandInCommandLine, SymbolIntervalAndRangeChangeTheChart) {
            "Machines Corp]";
   })) << TextOf(ts.Main());
   ASSERT_TRUE(RunCommandLine(ts.Main(), "SPY"));
-  EXPECT_TRUE(WaitFor([&] { return ChartTitle(ts).rfind("Chart Analysis - SPY 15 min [", 0) == 0; }))
-      << ChartTitle(ts);
+  EXPECT_TRUE(WaitFor([&] { return FirstChartTitle(ts).rfind("Chart Analysis - SPY 15 min [", 0) == 0; }))
+      << FirstChartTitle(ts);
 }
 
 TEST(StandInCommandLine, BadCommandRaisesCommandLineError) {
@@ -74,7 +52,7 @@ TEST(StandInCommandLine, BadCommandRaisesCommandLineError) {
   EXPECT_EQ(TextOf(GetDlgItem(box, IDOK)), "OK");
   SendMessageA(box, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
   EXPECT_TRUE(WaitGone(box));
-  EXPECT_EQ(ChartTitle(ts), "Chart Analysis - MSFT 5 min [NASDAQ] Microsoft Corp");
+  EXPECT_EQ(FirstChartTitle(ts), "Chart Analysis - MSFT 5 min [NASDAQ] Microsoft Corp");
 }
 
 TEST(StandInCommandLine, OpenCommandOpensAWorkspace) {

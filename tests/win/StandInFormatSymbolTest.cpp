@@ -18,18 +18,9 @@ struct FormatDialog {
   HWND page = nullptr;
 };
 
-HWND ActiveView(StandIn& ts) {
-  HWND view = nullptr;
-  WaitFor([&] {
-    auto charts = ChartWindows(ts.Pid(), ts.Main());
-    return !charts.empty() && (view = ChartView(charts[0])) != nullptr;
-  });
-  return view;
-}
-
 FormatDialog OpenFormatSymbol(StandIn& ts) {
   FormatDialog f;
-  HWND view = ActiveView(ts);
+  HWND view = FirstChartView(ts);
   if (!view) return f;
   PostCommand(view, 17556);
   f.dialog = WaitTop(ts.Pid(), "#32770", "Format Symbol -");
@@ -85,26 +76,15 @@ std::vector<std::string> ComboEntries(HWND combo) {
   return out;
 }
 
-std::string ChartTitle(StandIn& ts) {
-  auto charts = ChartWindows(ts.Pid(), ts.Main());
-  return charts.empty() ? "" : TextOf(charts[0]);
-}
-
 bool Contains(const std::vector<std::string>& v, const std::string& s) {
   for (const auto& x : v)
     if (x == s) return true;
   return false;
 }
 
-// The text of the "Static" children of every "Chart Analysis" box of the process; empty when none.
+// A "Chart Analysis" error box of the process.
 HWND WaitChartAnalysisBox(StandIn& ts) {
   return WaitTop(ts.Pid(), "#32770", "Chart Analysis");
-}
-
-std::string StaticTexts(HWND box) {
-  std::string out;
-  for (HWND h : ChildrenOfClass(box, "Static")) out += TextOf(h) + "\n";
-  return out;
 }
 
 }  // namespace
@@ -244,8 +224,8 @@ TEST(StandInFormatSymbol, OkChangesSymbolIntervalAndDateRange) {
   PostClick(f.dialog, IDOK);
   EXPECT_TRUE(WaitGone(f.dialog));
   EXPECT_TRUE(WaitFor([&] {
-    return ChartTitle(ts) == "Chart Analysis - IBM Daily [NYSE] International Business Machines Corp";
-  })) << ChartTitle(ts);
+    return FirstChartTitle(ts) == "Chart Analysis - IBM Daily [NYSE] International Business Machines Corp";
+  })) << FirstChartTitle(ts);
   EXPECT_TRUE(WaitTitle(
       ts.Main(),
       "TradeStation 9.5 - Desktop - Tavrin Sample - [Chart Analysis - IBM Daily [NYSE] International "
@@ -273,8 +253,8 @@ TEST(StandInFormatSymbol, BarsBackAndMinuteInterval) {
   PostClick(f.dialog, IDOK);
   EXPECT_TRUE(WaitGone(f.dialog));
   EXPECT_TRUE(WaitFor([&] {
-    return ChartTitle(ts) == "Chart Analysis - MSFT 15 min [NASDAQ] Microsoft Corp";
-  })) << ChartTitle(ts);
+    return FirstChartTitle(ts) == "Chart Analysis - MSFT 15 min [NASDAQ] Microsoft Corp";
+  })) << FirstChartTitle(ts);
   PostCommand(ts.Main(), 17531);
   std::string path = ts.WorkspacePath("Tavrin Sample");
   EXPECT_TRUE(WaitFor([&] {
@@ -297,8 +277,8 @@ TEST(StandInFormatSymbol, Version88OkWritesDownloadLogAndCacheOfTheNewSymbol) {
   PostClick(f.dialog, IDOK);
   EXPECT_TRUE(WaitGone(f.dialog));
   EXPECT_TRUE(WaitFor([&] {
-    return ChartTitle(ts).rfind("Chart Analysis - @ES 100 Tick Bar [CME] ", 0) == 0;
-  })) << ChartTitle(ts);
+    return FirstChartTitle(ts).rfind("Chart Analysis - @ES 100 Tick Bar [CME] ", 0) == 0;
+  })) << FirstChartTitle(ts);
   std::string log = ts.Folder() + "/Logs/archmsgs.log";
   EXPECT_TRUE(WaitFor([&] {
     return testsupport::ReadFile(log).find("Success, request for @ES (500 bars).") != std::string::npos;
@@ -329,7 +309,7 @@ TEST(StandInFormatSymbol, InvalidSymbolRaisesAChartAnalysisBoxAndKeepsTheDialog)
   EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(f.dialog) != FALSE; }));
   PostClick(f.dialog, IDCANCEL);
   EXPECT_TRUE(WaitGone(f.dialog));
-  EXPECT_EQ(ChartTitle(ts), "Chart Analysis - MSFT 5 min [NASDAQ] Microsoft Corp");
+  EXPECT_EQ(FirstChartTitle(ts), "Chart Analysis - MSFT 5 min [NASDAQ] Microsoft Corp");
 }
 
 TEST(StandInFormatSymbol, TimeZoneFaultRaisesTheDifferentTimeZonesBox) {
@@ -350,7 +330,7 @@ TEST(StandInFormatSymbol, MultiDataChartOpensFormatSymbols) {
   start.workspace = "Sample Multi Data";
   StandIn ts(start);
   ASSERT_TRUE(ts.Main());
-  HWND view = ActiveView(ts);
+  HWND view = FirstChartView(ts);
   ASSERT_TRUE(view);
   PostCommand(view, 17556);
   HWND dialog = WaitTop(ts.Pid(), "#32770", "Format Symbols");

@@ -194,6 +194,32 @@ HWND ChartView(HWND chart) {
   return FindDescendant(chart, "ORInPlaceFrame");
 }
 
+HWND FirstChartView(const StandIn& ts) {
+  HWND view = nullptr;
+  WaitFor([&] {
+    auto charts = ChartWindows(ts.Pid(), ts.Main());
+    return !charts.empty() && (view = ChartView(charts[0])) != nullptr;
+  });
+  return view;
+}
+
+std::string FirstChartTitle(const StandIn& ts) {
+  auto charts = ChartWindows(ts.Pid(), ts.Main());
+  return charts.empty() ? "" : TextOf(charts[0]);
+}
+
+bool DescendsFrom(HWND window, HWND ancestor) {
+  for (HWND h = GetParent(window); h; h = GetParent(h))
+    if (h == ancestor) return true;
+  return false;
+}
+
+std::string StaticTexts(HWND box) {
+  std::string out;
+  for (HWND h : ChildrenOfClass(box, "Static")) out += TextOf(h) + "\n";
+  return out;
+}
+
 // ---- Acting on windows -------------------------------------------------------------------------
 
 void PostCommand(HWND target, int id) {

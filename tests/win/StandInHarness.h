@@ -62,6 +62,13 @@ bool WaitTitle(HWND hwnd, const std::string& expected, int ms = 5000);
 // The chart windows of the process ("ORContainerMDIChildFrame:8455" or ":8655").
 std::vector<HWND> ChartWindows(DWORD pid, HWND main);
 HWND ChartView(HWND chart);
+// The first chart window's view (waits for it) and title.
+HWND FirstChartView(const StandIn& ts);
+std::string FirstChartTitle(const StandIn& ts);
+// True when following the parents of `window` reaches `ancestor`.
+bool DescendsFrom(HWND window, HWND ancestor);
+// The texts of a box's direct "Static" children, one a line.
+std::string StaticTexts(HWND box);
 
 // ---- Acting on windows, the way the driver does ----
 void PostCommand(HWND target, int id);

@@ -44,19 +44,6 @@ HWND WaitOwnedBox(DWORD pid, HWND parent, const std::string& title, int ms = 500
   return found;
 }
 
-bool DescendsFrom(HWND window, HWND ancestor) {
-  for (HWND h = GetParent(window); h; h = GetParent(h))
-    if (h == ancestor) return true;
-  return false;
-}
-
-// The texts of the box's direct "Static" children.
-std::string StaticTexts(HWND box) {
-  std::string out;
-  for (HWND h : ChildrenOfClass(box, "Static")) out += TextOf(h) + "\n";
-  return out;
-}
-
 void ExpectFileDialogControls(HWND dialog) {
   EXPECT_TRUE(GetDlgItem(dialog, 1136)) << "file type combo";
   EXPECT_TRUE(FileNameControl(dialog)) << "file name control";
