@@ -170,13 +170,19 @@ void AppendItemData(CTxt& line, LRESULT data) {
 
 // The text of a combo-box or list-box item, cut to kMaxItemChars; the buffer is sized from the item's
 // own length, so an item longer than the cut never writes past it.
+// The item is asked for in UTF-16 and converted to the ANSI code page here: Wine answers the ANSI
+// messages of another process's controls in UTF-16, while the wide messages read alike everywhere.
 CTxt ItemText(HWND hwnd, UINT lengthMessage, UINT textMessage, int index) {
-  LRESULT length = SendMessageA(hwnd, lengthMessage, index, 0);
+  LRESULT length = SendMessageW(hwnd, lengthMessage, index, 0);
   if (length < 0) return CTxt("");
   // List boxes without LBS_HASSTRINGS write their item data instead of a text.
-  std::vector<char> buffer(static_cast<size_t>(length) + sizeof(void*) + 1, 0);
-  SendMessageA(hwnd, textMessage, index, reinterpret_cast<LPARAM>(buffer.data()));
-  CTxt text(buffer.data());
+  std::vector<wchar_t> wide(static_cast<size_t>(length) + sizeof(void*) + 1, 0);
+  SendMessageW(hwnd, textMessage, index, reinterpret_cast<LPARAM>(wide.data()));
+  wide.back() = 0;
+  int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+  std::vector<char> ansi(static_cast<size_t>(bytes > 0 ? bytes : 1), 0);
+  if (bytes > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, ansi.data(), bytes, nullptr, nullptr);
+  CTxt text(ansi.data());
   text.MakeLength(kMaxItemChars);
   return text;
 }
