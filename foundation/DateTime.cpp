@@ -212,14 +212,7 @@ int CZELDateTime::SetDT(int date, int time) {
   m_hour = static_cast<unsigned char>(time / 10000);
   m_minute = static_cast<unsigned char>(time / 100 % 100);
   m_second = static_cast<unsigned char>(time % 100);
-  if (!IsDate(date)) {
-    LogInvalid("Date", date);
-    return -1;
-  }
-  m_year = static_cast<unsigned char>(date / 10000 - 1900);
-  m_month = static_cast<unsigned char>(date / 100 % 100);
-  m_day = static_cast<unsigned char>(date % 100);
-  return 0;
+  return SetDate(date) < 0 ? -1 : 0;
 }
 
 int CZELDateTime::SetDate(int year, int month, int day) {

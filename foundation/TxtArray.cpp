@@ -788,6 +788,11 @@ int CTxtArray::LoadFromDir(const char* dir, int descend, int noDirs, const char*
                            int logLevel) {
   LoadFromDirNoSort(dir, descend, noDirs, pattern, level, logLevel);
   if (level != 0) return GetSize();
+  return SortListing(dir, descend, noDirs, pattern, level, logLevel);
+}
+
+int CTxtArray::SortListing(const char* dir, int descend, int noDirs, const char* pattern, int level,
+                           int logLevel) {
   if (logLevel > 0)
     LogTrace(kLogCategory, kLogDetail, "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d, Sort %d Files",
              OrEmpty(dir), descend, noDirs, OrEmpty(pattern), level, GetSize());
@@ -810,15 +815,7 @@ int CTxtArray::LoadFromDirSortTimeStyle(int style, const char* dir, int descend,
   // The listing itself runs without log lines; the sort logs as LoadFromDir does.
   LoadFromDirNoSort(dir, descend, noDirs, pattern, level, 0);
   if (level != 0) return GetSize();
-  if (logLevel > 0)
-    LogTrace(kLogCategory, kLogDetail, "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d, Sort %d Files",
-             OrEmpty(dir), descend, noDirs, OrEmpty(pattern), level, GetSize());
-  Sort();
-  if (logLevel > 0)
-    LogTrace(kLogCategory, kLogDetail,
-             "Dir=%s, Desc=%d, File=%d, Path=%s, nLev=%d, Sort %d Files - Completed", OrEmpty(dir), descend,
-             noDirs, OrEmpty(pattern), level, GetSize());
-  return GetSize();
+  return SortListing(dir, descend, noDirs, pattern, level, logLevel);
 }
 
 int CTxtArray::ListFolder(const char* dir, int descend, int noDirs, const char* pattern, int level,

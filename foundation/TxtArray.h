@@ -182,6 +182,8 @@ class CTxtArray {
 
  private:
   int ListFolder(const char* dir, int descend, int noDirs, const char* pattern, int level, int logLevel);
+  // Sorts a finished top-level listing, with its two log lines; returns the size.
+  int SortListing(const char* dir, int descend, int noDirs, const char* pattern, int level, int logLevel);
   int ListTree(const char* dir, const std::vector<std::string>& extensions, int level, int logLevel);
   bool AddFolderEntry(const char* path, const struct FileStatus& status);
   int SortRecords(SlotCompare cmp);
