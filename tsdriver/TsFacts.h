@@ -175,4 +175,81 @@ inline constexpr char kCommandLineOpenCommand[] = ".Open";
 inline constexpr char kCommandLineErrorTitle[] = "Command Line Error";
 inline constexpr int kCommandLineErrorTextId = 3509;
 
+// ---- Strategies: "Format Analysis Techniques & Strategies" (command 17852 to the chart view) --------
+inline constexpr char kFormatStrategiesTitle[] = "Format Analysis Techniques & Strategies";  // owned by main
+inline constexpr char kFormatStrategiesPageClass95[] = "TS_IDD_PAGE_FORMATSTRATEGY";  // its pages on 9.5
+inline constexpr char kStrategiesPageTitle[] = "Strategies";
+inline constexpr char kIndicatorsPageTitle[] = "Indicators";
+inline constexpr int kStrategyListId = 7080;    // on the strategies page ("SysListView32")
+inline constexpr int kStrategyListId95 = 12320;  // on 9.5: a control of the dialog itself
+inline constexpr int kStrategyStatusButtonId = 6575;  // toggles the selected strategy's status
+inline constexpr int kStrategyFormatButtonId = 6635;  // disabled while the status is OFF
+inline constexpr char kStrategyFormatButtonText[] = "&Format";
+inline constexpr char kStrategyStatusOn[] = "On";
+inline constexpr char kStrategyStatusOff[] = "Off";
+// Optimisation method, on a "#32770" sub-page of the strategies page.
+inline constexpr int kOptimizationCheckId = 7539;          // "Report best test only"; the driver clears it
+inline constexpr int kOptimizationMethodComboId = 6673;    // "Exhaustive" / "Genetic"
+inline constexpr char kOptimizationExhaustive[] = "Exhaustive";
+inline constexpr char kOptimizationGenetic[] = "Genetic";
+inline constexpr int kGeneticGenerationsId = 7588;
+inline constexpr int kGeneticPopulationId = 7589;
+inline constexpr int kGeneticMutationRateId = 7590;
+inline constexpr int kGeneticCrossoverRateId = 7591;
+inline constexpr int kGeneticAdvancedButtonId = 7598;  // when the fields are not on the sub-page (9.5)
+inline constexpr char kAdvancedSettingsTitle[] = "Advanced Settings";
+
+// ---- "Format Strategy: NAME" -----------------------------------------------------------------------
+inline constexpr char kFormatStrategyTitlePrefix[] = "Format Strategy:";  // the strategy's name follows
+inline constexpr char kInputsPageTitle[] = "Inputs";
+inline constexpr char kInputsPageClass95[] = "TS_IDD_PAGE_STRAT_INPUTS";  // the inputs page's class on 9.5
+inline constexpr int kInputsListId = 8311;       // "SysListView32" with a "SysHeader32": name, value
+inline constexpr int kInputsListIdOther = 6608;  // the same list under its other identifier
+inline constexpr int kOptimizeButtonId = 8330;
+inline constexpr char kOptimizeButtonText[] = "&Optimize";
+inline constexpr char kOptimizeRangeTitlePrefix[] = "Optimize";  // the range dialog, owned by "Format Strategy:"
+inline constexpr int kRangeStartId = 8280;
+inline constexpr int kRangeStopId = 8281;
+inline constexpr int kRangeIncrementId = 8282;
+// Range errors: "Chart Analysis" boxes owned by the range dialog; one asks to raise MaxBarsBack.
+inline constexpr char kMaxBarsBackText[] = "too large for the current MaxBar";
+inline constexpr int kMaxBarsBackYesId = 6;
+inline constexpr int kMaxBarsBackNoId = 7;
+
+// ---- Optimisation --------------------------------------------------------------------------------------
+// While tests run, a "Button" titled "Abort" (control kAbortButtonId) is among the main window's windows.
+inline constexpr char kAbortButtonText[] = "Abort";
+inline constexpr int kAbortButtonId = 3787;
+inline constexpr char kAbortOptimizationTitle[] = "Abort Optimization";
+inline constexpr int kAbortKeepResultsId = 8341;  // check box of the abort box: keep the tests run so far
+
+// ---- Report windows (class beginning "Afx:") ------------------------------------------------------------
+inline constexpr char kPerformanceReportTitlePrefix[] = "TradeStation Strategy Performance Report ";
+inline constexpr char kOptimizationReportTitlePrefix[] = "TradeStation Strategy Optimization Report ";
+inline constexpr char kPerformanceReportMarker[] = "Strategy Performance Report";
+inline constexpr char kOptimizationReportMarker[] = "Strategy Optimization Report";
+inline constexpr int kCmdReportSaveAs = 7002;  // posted to a report window: "Save As" (MHT, XLS)
+inline constexpr int kCmdReportExport = 7025;  // posted to the optimisation report: export (CSV)
+inline constexpr char kSaveAsTitle[] = "Save As";
+inline constexpr int kExportReportOptionId = 7646;  // option buttons of the export dialog
+inline constexpr int kExportSpreadsheetOptionId = 7647;
+inline constexpr char kExportReportOptionText[] = "Report";
+inline constexpr char kExportSpreadsheetOptionText[] = "Spreadsheet";
+inline constexpr char kSavingPerformanceTitle[] = "Saving Performance";  // shown while a report is written
+inline constexpr char kReportFollowUpBoxTitle[] = "Tradestation";        // boxes after showing a report
+
+// ---- Events log and application errors ------------------------------------------------------------
+inline constexpr char kEventsLogTitle[] = "TradeStation Events Log";  // class beginning "Afx:"
+inline constexpr int kEventsLogExpandId = 1002;                      // text ">>" while collapsed
+inline constexpr char kEventsLogExpandText[] = ">>";
+inline constexpr int kEventsLogListId = 1003;  // "SysListView32": field, value
+inline constexpr char kEventsLogEventRow[] = "Event:";
+inline constexpr char kApplicationErrorTitleMarker[] = "Application Error";
+inline constexpr char kCtrlNotifySinkClass[] = "CtrlNotifySink";  // holds a "Button" titled "Cancel"
+
+// ---- Symbol lists --------------------------------------------------------------------------------------
+inline constexpr char kInsertSymbolListTitle[] = "Insert Symbol List";  // owned by the main window
+inline constexpr int kSymbolListId = 21536;      // "SysListView32": the list's name, then its symbols
+inline constexpr int kSymbolListPageId = 23709;  // the same list on the dialog's first "#32770" page
+
 }  // namespace tsfacts

@@ -21,6 +21,11 @@ std::map<int, ChartCommand>& Commands() {
   return commands;
 }
 
+ChartOverlay& Overlay() {
+  static ChartOverlay overlay;
+  return overlay;
+}
+
 std::string Timestamp() {
   SYSTEMTIME t;
   GetLocalTime(&t);
@@ -41,6 +46,10 @@ std::string CachePath(const std::string& symbol, const Interval& iv) {
 
 void RegisterChartCommand(int id, ChartCommand command) {
   Commands()[id] = std::move(command);
+}
+
+void SetChartOverlay(ChartOverlay overlay) {
+  Overlay() = std::move(overlay);
 }
 
 bool RunChartCommand(int id, Chart& chart) {
@@ -143,6 +152,12 @@ void Chart::SetMaximized(bool maximized) {
 
 void Chart::EnableView(bool enabled) {
   if (view_) EnableWindow(view_, enabled ? TRUE : FALSE);
+}
+
+void Chart::SetExtra(std::vector<std::pair<std::string, std::string>> extra) {
+  settings_.extra = std::move(extra);
+  owner_.modified = true;
+  if (view_) InvalidateRect(view_, nullptr, TRUE);
 }
 
 void Chart::Apply(const ChartSettings& settings) {
@@ -360,9 +375,8 @@ void Chart::Paint(HDC dc, const RECT& rc) {
     maxVolume = std::max(maxVolume, bars_[i].volume);
   }
   if (hi <= lo) hi = lo + 1;
-  auto y = [&](double p) {
-    return priceBottom - static_cast<int>((p - lo) / (hi - lo) * (priceBottom - priceTop - 4)) - 2;
-  };
+  const ChartPlot plot{first, barStep, lo, hi, priceTop, priceBottom};
+  auto y = [&](double p) { return plot.Y(p); };
 
   SetBkMode(dc, TRANSPARENT);
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -419,6 +433,7 @@ void Chart::Paint(HDC dc, const RECT& rc) {
       LineTo(dc, x, yy);
   }
   SelectObject(dc, oldPen);
+  if (Overlay()) Overlay()(*this, dc, plot);
   DeleteObject(up);
   DeleteObject(down);
   DeleteObject(avg);

@@ -42,6 +42,9 @@ class Chart {
   const ChartSettings& Settings() const { return settings_; }
   // Takes new settings: the title changes at once, the data reloads; the workspace becomes modified.
   void Apply(const ChartSettings& settings);
+  // Replaces the kept workspace keys (the strategy and its inputs): the workspace becomes modified, the
+  // data is not reloaded, the view paints again.
+  void SetExtra(std::vector<std::pair<std::string, std::string>> extra);
   // "Chart Analysis - MSFT 5 min [NASDAQ] Microsoft Corp"
   std::string Title() const;
   // A chart added by the SecondChart fault: not saved with the workspace.
@@ -81,6 +84,21 @@ class Chart {
   DWORD loadStart_ = 0;
   std::vector<Bar> bars_;
 };
+
+// Where a loaded view draws its bars: the first bar shown, the step between bars and the price scale.
+struct ChartPlot {
+  size_t firstBar = 0;
+  int barStep = 7;
+  double low = 0, high = 1;
+  int top = 0, bottom = 1;
+  int X(size_t bar) const { return static_cast<int>(bar - firstBar) * barStep + barStep / 2; }
+  int Y(double price) const {
+    return bottom - static_cast<int>((price - low) / (high - low) * (bottom - top - 4)) - 2;
+  }
+};
+// Drawn over the bars of every loaded view (the strategy's trades).
+using ChartOverlay = std::function<void(const Chart&, HDC, const ChartPlot&)>;
+void SetChartOverlay(ChartOverlay overlay);
 
 // Commands posted to a chart view (WM_COMMAND), by identifier. Format Symbol is registered by its
 // dialog module; later features (strategies, reports) register theirs the same way.

@@ -25,6 +25,7 @@ class DialogTemplate {
   DialogTemplate& Add(const char* windowClass, const std::string& text, int id, DWORD style, short x, short y,
                       short cx, short cy, DWORD exStyle = 0);
   const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
+  size_t SizeInBytes() const { return words_.size() * sizeof(WORD); }
 
  private:
   void AlignToDword();

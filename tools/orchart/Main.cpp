@@ -7,11 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "ChartStrategy.h"
 #include "CommandLine.h"
 #include "DialogKit.h"
+#include "EventsLog.h"
+#include "FormatStrategy.h"
 #include "FormatSymbol.h"
 #include "MainWindow.h"
+#include "ReportWindows.h"
 #include "StandIn.h"
+#include "SymbolListDialog.h"
 #include "Workspace.h"
 #include "WorkspaceDialogs.h"
 
@@ -48,6 +53,11 @@ int Run(HINSTANCE instance) {
   InitCommonControlsEx(&icc);
   RegisterWorkspaceCommands();
   RegisterFormatSymbolCommands();
+  RegisterFormatStrategyCommands();
+  RegisterReportCommands();
+  RegisterErrorWindows();
+  RegisterSymbolListDialog();
+  RegisterStrategyOverlay();
   if (!CreateMainWindow()) {
     app.Log("main window not created (%lu)", GetLastError());
     return 2;

@@ -30,7 +30,18 @@
 //   TitleShowsWorkspace=1  0: the main title shows PREFIX "Chart Analysis - SYMBOL INTERVAL ..." instead
 //   ChartClass=8455        8455 or 8655: class of chart windows created from now on
 //   SubPages=1             symbol page with interval sub-pages (default 1 on 9.x, 0 on 8.x)
-//   DialogClasses95=1      on 9.5, "More Workspaces" and "Save Workspace" use the TS_IDD_ window classes
+//   DialogClasses95=1      on 9.5, "More Workspaces", "Save Workspace" and the strategy dialogs' pages
+//                          use the TS_IDD_ window classes (and the strategy list is the dialog's 12320)
+//   OptTestMs=250 [20]     time one optimisation test takes
+//   SavingMs=800 [60]      time the "Saving Performance" box stays while a report is written
+//   GeneticFieldsOnPage=   1: the genetic fields are on the method sub-page; 0: behind "Advanced Settings"
+//                          (default 0 on 9.5, 1 before)
+//   InputsListId=8311      8311 or 6608: identifier of the inputs list of "Format Strategy:"
+//   ProgressPopup=0        1: the optimisation progress (with "Abort") is an owned pop-up, not a child
+//                          of the main window
+//   SymbolList=NAME        opens "Insert Symbol List" for that list whenever the value changes (DJIA,
+//                          Futures; other names: a list with its name only); SymbolListInPage=1 puts the
+//                          list (23709) on a page of the dialog
 // Faults:
 //   InvalidSymbols=A,B     symbols that are "not a valid symbol" (a "Chart Analysis" error box)
 //   TimeZoneError=0        1: Format Symbol OK raises the "different time zones" box
@@ -40,14 +51,26 @@
 //   DisableChartView=0     1: chart views are disabled
 //   LateDialogs=NAME,...   dialogs that appear LateDialogMs late; MissingDialogs=NAME,...: never appear.
 //                          Names: FormatSymbol, FormatSymbols, MoreWorkspaces, OpenWorkspace,
-//                          SaveWorkspaceAs, SaveWorkspace, CommandLineError, or "All"
+//                          SaveWorkspaceAs, SaveWorkspace, CommandLineError, FormatStrategies,
+//                          FormatStrategy, OptimizeRange, AdvancedSettings, PerformanceReport,
+//                          OptimizationReport, SaveReport, ExportReport, InsertSymbolList, or "All"
+//   StrategyOff=0          1: the strategy is found switched off when "Format Analysis Techniques &
+//                          Strategies" opens (one status click turns it on)
+//   StrategyStaysOff=0     1: the status button does not turn a switched-off strategy on
+//   NoTrades=0             1: the strategy generates no trades (reports without trades, no save dialog)
+//   EventsLogError=N       the optimisation's test N raises an error event: the optimisation stops, the
+//                          strategy turns off, the "TradeStation Events Log" shows the event
+//   ApplicationErrors=N    N "orchart.exe - Application Error" boxes, each time the value changes
+//   CtrlNotifySinks=N      N "CtrlNotifySink" windows with a "Cancel" button, each time the value changes
+//   ReportBoxes=N          N "Tradestation" boxes (OK, Cancel) after each performance report shown
 //   ChartingBox=0          1: a "TradeStation Charting" box (button 1010) whenever a chart starts loading
 //   SymbolLookup=0         1: a "Symbol Lookup" pop-up whenever a symbol is entered
 //   WorkspaceOpenError=    "dialog": an "Open Workspace" box inside the file dialog; "main": a
 //                          "TradeStation" box under the main window after it
 //   CrashAt=MOMENT,...     the process exits (code 3) at that moment: Start, FormatSymbol, FormatOk,
 //                          ChartLoad, ChartLoaded, OpenWorkspace, SaveWorkspace, CloseWorkspace,
-//                          MoreWorkspaces, CommandLine
+//                          MoreWorkspaces, CommandLine, FormatStrategies, StrategyOk, Optimization (the
+//                          second test), PerformanceReport, SaveReport (before the file is written)
 //   CrashAfterMs=N         the process exits N ms after this value appears or changes
 //   Quit=0                 1: close every window and end the process with code 0
 // Actions (run once each time the value changes; for demonstrations and checks by hand):
