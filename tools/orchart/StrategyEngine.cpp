@@ -31,14 +31,18 @@ double PriceOf(const Bar& b, const std::string& price) {
   return b.close;  // "Close" and anything the engine does not know
 }
 
-// Simple average of the last `length` values ending at each index (NaN before it exists).
-std::vector<double> Average(const std::vector<double>& v, int length) {
-  std::vector<double> out(v.size(), std::nan(""));
-  double sum = 0;
+// Prices in exact units (1/60000 of a dollar holds cents, ten-thousandths, halves and thirds of them), so
+// that averages compare exactly: a crossing never depends on the order of a floating-point sum.
+constexpr double kPriceUnits = 60000;
+
+// Sums of the last `length` prices ending at each index (-1 before they exist).
+std::vector<long long> Sums(const std::vector<long long>& v, int length) {
+  std::vector<long long> out(v.size(), -1);
+  long long sum = 0;
   for (size_t i = 0; i < v.size(); ++i) {
     sum += v[i];
     if (i >= static_cast<size_t>(length)) sum -= v[i - static_cast<size_t>(length)];
-    if (i + 1 >= static_cast<size_t>(length)) out[i] = sum / length;
+    if (i + 1 >= static_cast<size_t>(length)) out[i] = sum;
   }
   return out;
 }
@@ -137,18 +141,20 @@ BacktestResult Backtest(const StrategySetup& setup, const std::vector<Bar>& bars
   const StrategyInput* priceInput = setup.Find("Price");
   std::string price = priceInput ? priceInput->value : "Close";
 
-  std::vector<double> prices(bars.size());
-  for (size_t i = 0; i < bars.size(); ++i) prices[i] = PriceOf(bars[i], price);
-  std::vector<double> fastAverage = Average(prices, fast), slowAverage = Average(prices, slow);
+  std::vector<long long> prices(bars.size());
+  for (size_t i = 0; i < bars.size(); ++i) prices[i] = std::llround(PriceOf(bars[i], price) * kPriceUnits);
+  std::vector<long long> fastSum = Sums(prices, fast), slowSum = Sums(prices, slow);
+  // fast average - slow average, scaled by both lengths: its sign is the averages' order.
+  auto spread = [&](size_t i) { return fastSum[i] * slow - slowSum[i] * fast; };
   size_t firstSignal = static_cast<size_t>(std::max({setup.maxBarsBack, fast, slow}));
 
   Simulation sim(bars, stopLoss);
   for (size_t i = 0; i < bars.size(); ++i) {
     sim.Trade(i);
     if (i < firstSignal) continue;
-    double f0 = fastAverage[i - 1], s0 = slowAverage[i - 1], f1 = fastAverage[i], s1 = slowAverage[i];
-    if (std::isnan(f0) || std::isnan(s0)) continue;
-    sim.Signal(f1 > s1 && f0 <= s0, f1 < s1 && f0 >= s0);
+    if (fastSum[i - 1] < 0 || slowSum[i - 1] < 0) continue;
+    long long before = spread(i - 1), now = spread(i);
+    sim.Signal(now > 0 && before <= 0, now < 0 && before >= 0);
   }
   return sim.Finish();
 }
