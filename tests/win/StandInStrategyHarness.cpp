@@ -115,7 +115,8 @@ HWND OptimizeSelectedRow(const StandIn& ts, const InputsDialog& inputs, const st
   SendMessageA(GetDlgItem(range, 8281), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(stop.c_str()));
   SendMessageA(GetDlgItem(range, 8282), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(increment.c_str()));
   PostClick(range, IDOK);
-  WaitGone(range, 1000);
+  // Taken (the dialog closes) or refused (a "Chart Analysis" box over it).
+  WaitFor([&] { return !IsWindow(range) || WaitOwned(ts.Pid(), range, "Chart Analysis", 0) != nullptr; }, 2000);
   return range;
 }
 
