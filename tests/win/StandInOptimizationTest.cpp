@@ -241,7 +241,8 @@ TEST(StandInOptimization, ErrorEventStopsTheRunAndShowsTheEventsLog) {
   for (const std::string& r : rows) event = event || r == "Event:|Strategy error in MovAvg Cross|";
   EXPECT_TRUE(event);
   bool description = false;
-  for (const std::string& r : rows) description = description || r.find("test 3 (FastLength=6)") != std::string::npos;
+  for (const std::string& r : rows)
+    description = description || r.find("test 3 (FastLength=6)") != std::string::npos;
   EXPECT_TRUE(description);
 
   StrategiesDialog s = OpenStrategies(ts);

@@ -69,7 +69,9 @@ TEST_F(StandInReports, PerformanceReportWindowAndItsMhtArchive) {
   EXPECT_TRUE(WaitGone(saving));
   ASSERT_TRUE(testsupport::FileExists(path));
   std::string bytes = testsupport::ReadFile(path);
-  EXPECT_EQ(bytes.rfind("From: <Saved by TradeStation>\r\nSubject: TradeStation Strategy Performance Report", 0), 0u);
+  EXPECT_EQ(
+      bytes.rfind("From: <Saved by TradeStation>\r\nSubject: TradeStation Strategy Performance Report", 0),
+      0u);
   TradeStatistics stats(5000);
   CTxt msg;
   EXPECT_GT(LoadTradeReport(path.c_str(), stats, msg), 0) << msg;
@@ -120,7 +122,8 @@ TEST_F(StandInReports, TradestationBoxesAfterAReport) {
   ts.SetControl("ReportBoxes=2\n");
   ASSERT_TRUE(ShowPerformanceReport(ts));
   std::vector<HWND> boxes;
-  ASSERT_TRUE(WaitFor([&] { return (boxes = TopWindowsTitled(ts.Pid(), "#32770", "Tradestation")).size() == 2; }));
+  ASSERT_TRUE(
+      WaitFor([&] { return (boxes = TopWindowsTitled(ts.Pid(), "#32770", "Tradestation")).size() == 2; }));
   for (HWND box : boxes) {
     EXPECT_EQ(TextOf(box), "Tradestation");
     EXPECT_EQ(GetParent(box), ts.Main());
@@ -158,7 +161,8 @@ TEST_F(StandInReports, OptimizationReportExportsReportOrSpreadsheet) {
   PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   ASSERT_TRUE(WaitGone(dialog));
   ASSERT_TRUE(WaitFor([&] { return testsupport::FileExists(html); }));
-  EXPECT_NE(testsupport::ReadFile(html).find("<TH>FastLength</TH>"), std::string::npos) << "the report as a table";
+  EXPECT_NE(testsupport::ReadFile(html).find("<TH>FastLength</TH>"), std::string::npos)
+      << "the report as a table";
 
   std::string csv = folder_ + "/list.csv";
   ASSERT_TRUE(SaveReport(ts, report, 'C', csv));

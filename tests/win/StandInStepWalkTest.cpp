@@ -140,7 +140,8 @@ TEST_P(StandInStepWalk, OneStepByHandAndTheSavedReportHoldsTheBestTest) {
   for (size_t i = 1; i < lines.size(); ++i) {
     EXPECT_EQ(lines[i][0], std::to_string(i));
     EXPECT_EQ(lines[i][static_cast<size_t>(fastColumn)], std::to_string(4 * i));
-    if (std::stod(lines[i][static_cast<size_t>(netColumn)]) > std::stod(lines[best][static_cast<size_t>(netColumn)]))
+    if (std::stod(lines[i][static_cast<size_t>(netColumn)]) >
+        std::stod(lines[best][static_cast<size_t>(netColumn)]))
       best = i;
   }
   double bestNet = std::stod(lines[best][static_cast<size_t>(netColumn)]);

@@ -260,13 +260,15 @@ TEST(StandInStrategyEngine, MaxBarsBackAndPriceInput) {
   EXPECT_GT(r.trades.front().entry.bar, 300u);
   StrategySetup high = MovAvgCross("5", "20");
   ASSERT_TRUE(high.inputs[2].Take("High"));
-  EXPECT_NE(Backtest(high, bars).Figures().netProfit, Backtest(MovAvgCross("5", "20"), bars).Figures().netProfit);
+  EXPECT_NE(Backtest(high, bars).Figures().netProfit,
+            Backtest(MovAvgCross("5", "20"), bars).Figures().netProfit);
   EXPECT_TRUE(Backtest(MovAvgCross("5", "20"), {}).trades.empty());
 }
 
 TEST(StandInStrategyEngine, FiguresAddUp) {
   BacktestResult r = Backtest(MovAvgCross("4", "15", "40"), SampleBars());
-  PerformanceFigures all = r.Figures(), longs = r.Figures(TradeFilter::Long), shorts = r.Figures(TradeFilter::Short);
+  PerformanceFigures all = r.Figures(), longs = r.Figures(TradeFilter::Long),
+                     shorts = r.Figures(TradeFilter::Short);
   double net = 0;
   int closed = 0, winners = 0;
   double equity = 0, peak = 0, drawdown = 0;
@@ -307,7 +309,8 @@ TEST(StandInTestPlans, ExhaustiveRunsEveryPermutationLastInputFastest) {
     run.push_back(v);
     plan->Result(0);
   }
-  EXPECT_EQ(run, (std::vector<std::vector<double>>{{5, 20}, {5, 30}, {10, 20}, {10, 30}, {15, 20}, {15, 30}}));
+  EXPECT_EQ(run,
+            (std::vector<std::vector<double>>{{5, 20}, {5, 30}, {10, 20}, {10, 30}, {15, 20}, {15, 30}}));
 }
 
 TEST(StandInTestPlans, GeneticRunsABoundedDistinctSample) {
@@ -396,31 +399,32 @@ TEST_F(StandInReportFiles, ArchiveLayoutAndItsTradesForTheReportLoader) {
   ArchiveEnvelope e{"Fri, 14 Dec 2012 16:05:11 -0500", "----=_NextPart_000_0000_01CDDA3C.5A3B1F20",
                     "file:///C:/Program%20Files/TradeStation%209.5/Program/Reports/Report.htm"};
   std::string archive = WebArchive(page, PerformanceReportTitle(subject), e);
-  EXPECT_EQ(archive.rfind(
-                "From: <Saved by TradeStation>\r\n"
-                "Subject: TradeStation Strategy Performance Report - MovAvg Cross MSFT-5 min\r\n"
-                "Date: Fri, 14 Dec 2012 16:05:11 -0500\r\nMIME-Version: 1.0\r\n"
-                "Content-Type: multipart/related; type=\"text/html\"; "
-                "boundary=\"----=_NextPart_000_0000_01CDDA3C.5A3B1F20\"\r\n\r\n"
-                "This is a multi-part message in MIME format.\r\n\r\n"
-                "------=_NextPart_000_0000_01CDDA3C.5A3B1F20\r\n"
-                "Content-Type: text/html; charset=\"windows-1252\"\r\n"
-                "Content-Transfer-Encoding: quoted-printable\r\n",
-                0),
+  EXPECT_EQ(archive.rfind("From: <Saved by TradeStation>\r\n"
+                          "Subject: TradeStation Strategy Performance Report - MovAvg Cross MSFT-5 min\r\n"
+                          "Date: Fri, 14 Dec 2012 16:05:11 -0500\r\nMIME-Version: 1.0\r\n"
+                          "Content-Type: multipart/related; type=\"text/html\"; "
+                          "boundary=\"----=_NextPart_000_0000_01CDDA3C.5A3B1F20\"\r\n\r\n"
+                          "This is a multi-part message in MIME format.\r\n\r\n"
+                          "------=_NextPart_000_0000_01CDDA3C.5A3B1F20\r\n"
+                          "Content-Type: text/html; charset=\"windows-1252\"\r\n"
+                          "Content-Transfer-Encoding: quoted-printable\r\n",
+                          0),
             0u);
   const std::string ending = "\r\n------=_NextPart_000_0000_01CDDA3C.5A3B1F20--\r\n";
   EXPECT_EQ(archive.substr(archive.size() - ending.size()), ending);
 
   std::string decoded = archive;
   DecodeReportArchive(decoded);
-  EXPECT_TRUE(decoded + "\r\n" == page) << "the page comes back whole, without the line end before the delimiter";
-  for (const char* marker : {"<H2>Performance Summary</H2>", "<H2>Trades List</H2>", "<H2>Annual Trading Summary</H2>",
-                             "<H2>Equity Curve</H2>", "<H2>Settings</H2>"})
+  EXPECT_TRUE(decoded + "\r\n" == page)
+      << "the page comes back whole, without the line end before the delimiter";
+  for (const char* marker : {"<H2>Performance Summary</H2>", "<H2>Trades List</H2>",
+                             "<H2>Annual Trading Summary</H2>", "<H2>Equity Curve</H2>", "<H2>Settings</H2>"})
     EXPECT_NE(page.find(marker), std::string::npos) << marker;
   EXPECT_LT(page.find("Trades List"), page.find("Annual Trading Summary"));
   EXPECT_NE(page.find("<TD id=inputName1>MovAvg Cross - FastLength</TD><TD id=inputValue1>5</TD>"),
             std::string::npos);
-  EXPECT_NE(page.find("<TD id=inputName3>MovAvg Cross - Price</TD><TD id=inputValue3>Close</TD>"), std::string::npos);
+  EXPECT_NE(page.find("<TD id=inputName3>MovAvg Cross - Price</TD><TD id=inputValue3>Close</TD>"),
+            std::string::npos);
 
   TradeStatistics stats(5000);
   CTxt msg;
@@ -465,7 +469,8 @@ TEST(StandInReportFormats, OptimizationListOneLinePerTest) {
   auto plan = MakeTestPlan(s);
   std::vector<double> v;
   while (plan->Next(v)) {
-    OptimizationTest t{static_cast<int>(table.tests.size()) + 1, v, Backtest(s.WithValues(v), bars).Figures()};
+    OptimizationTest t{static_cast<int>(table.tests.size()) + 1, v,
+                       Backtest(s.WithValues(v), bars).Figures()};
     table.tests.push_back(t);
   }
   std::string csv = OptimizationCsv(table);
@@ -477,9 +482,10 @@ TEST(StandInReportFormats, OptimizationListOneLinePerTest) {
     pos = end + 2;
   }
   ASSERT_EQ(lines.size(), 7u);
-  EXPECT_EQ(lines[0],
-            "Test,FastLength,SlowLength,All: Net Profit,All: Total Trades,All: Profit Factor,All: % Profitable,"
-            "All: Max Strategy Drawdown");
+  EXPECT_EQ(
+      lines[0],
+      "Test,FastLength,SlowLength,All: Net Profit,All: Total Trades,All: Profit Factor,All: % Profitable,"
+      "All: Max Strategy Drawdown");
   const OptimizationTest& second = table.tests[1];
   char expected[160];
   std::snprintf(expected, sizeof expected, "2,5,25,%.2f,%d,%.2f,%.2f,%.2f", second.figures.netProfit,

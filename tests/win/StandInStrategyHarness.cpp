@@ -81,13 +81,15 @@ std::vector<std::string> ListRows(HWND list, int columns) {
 void SelectRowByKeys(HWND list, int row) {
   PostKey(list, VK_HOME);
   for (int i = 0; i < row; ++i) PostKey(list, VK_DOWN);
-  WaitFor([&] { return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == row; }, 2000);
+  WaitFor([&] { return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == row; },
+          2000);
 }
 
 bool TypeInPlace(HWND list, const std::string& text) {
   PostKey(list, VK_F2);
   HWND edit = nullptr;
-  if (!WaitFor([&] { return (edit = FindWindowExA(list, nullptr, "Edit", nullptr)) != nullptr; }, 2000)) return false;
+  if (!WaitFor([&] { return (edit = FindWindowExA(list, nullptr, "Edit", nullptr)) != nullptr; }, 2000))
+    return false;
   SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   PostKey(edit, VK_RETURN);
   return WaitGone(edit, 2000);
@@ -98,7 +100,8 @@ HWND WaitOwned(DWORD pid, HWND parent, const std::string& title, int ms) {
   WaitFor(
       [&] {
         for (HWND h : TopWindows(pid))
-          if (IsWindowVisible(h) && GetParent(h) == parent && ClassOf(h) == "#32770" && TextOf(h).rfind(title, 0) == 0)
+          if (IsWindowVisible(h) && GetParent(h) == parent && ClassOf(h) == "#32770" &&
+              TextOf(h).rfind(title, 0) == 0)
             return (found = h) != nullptr;
         return false;
       },
@@ -116,11 +119,13 @@ HWND OptimizeSelectedRow(const StandIn& ts, const InputsDialog& inputs, const st
   SendMessageA(GetDlgItem(range, 8282), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(increment.c_str()));
   PostClick(range, IDOK);
   // Taken (the dialog closes) or refused (a "Chart Analysis" box over it).
-  WaitFor([&] { return !IsWindow(range) || WaitOwned(ts.Pid(), range, "Chart Analysis", 0) != nullptr; }, 2000);
+  WaitFor([&] { return !IsWindow(range) || WaitOwned(ts.Pid(), range, "Chart Analysis", 0) != nullptr; },
+          2000);
   return range;
 }
 
-void ConfirmStrategies(const InputsDialog& inputs, const StrategiesDialog& strategies, const std::string& method) {
+void ConfirmStrategies(const InputsDialog& inputs, const StrategiesDialog& strategies,
+                       const std::string& method) {
   SendMessageA(inputs.dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(inputs.dialog, IDOK)));
   WaitGone(inputs.dialog, 2000);
   if (strategies.method) {
@@ -130,7 +135,8 @@ void ConfirmStrategies(const InputsDialog& inputs, const StrategiesDialog& strat
                                  reinterpret_cast<LPARAM>(method.c_str()));
     SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index < 0 ? 0 : index), 0);
   }
-  SendMessageA(strategies.dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(strategies.dialog, IDOK)));
+  SendMessageA(strategies.dialog, WM_COMMAND, IDOK,
+               reinterpret_cast<LPARAM>(GetDlgItem(strategies.dialog, IDOK)));
   WaitGone(strategies.dialog, 2000);
 }
 

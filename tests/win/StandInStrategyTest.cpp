@@ -81,7 +81,8 @@ TEST(StandInStrategyDialogs, Version95PagesListAndAdvancedButton) {
   ASSERT_TRUE(advanced);
   for (int id : {7588, 7589, 7590, 7591}) EXPECT_EQ(ClassOf(GetDlgItem(advanced, id)), "Edit") << id;
   const std::pair<int, const char*> values[] = {{7588, "5"}, {7590, "0.30"}, {7589, "8"}, {7591, "0.70"}};
-  for (auto [id, text] : values) SendMessageA(GetDlgItem(advanced, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  for (auto [id, text] : values)
+    SendMessageA(GetDlgItem(advanced, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
   PostClick(advanced, IDOK);
   ASSERT_TRUE(WaitGone(advanced));
   SendMessageA(combo, CB_SETCURSEL, 1, 0);
@@ -235,8 +236,8 @@ TEST(StandInStrategyInputs, OptimizeRangeDialogShowsTheRangeInTheList) {
   HWND second = OptimizeSelectedRow(ts, in, "50", "250", "100");
   ASSERT_TRUE(second);
   EXPECT_FALSE(IsWindow(second));
-  EXPECT_EQ(ListRows(in.list, 2),
-            (std::vector<std::string>{"FastLength|5..25:5|", "SlowLength|18|", "Price|Close|", "StopLoss|50..250:100|"}));
+  EXPECT_EQ(ListRows(in.list, 2), (std::vector<std::string>{"FastLength|5..25:5|", "SlowLength|18|",
+                                                            "Price|Close|", "StopLoss|50..250:100|"}));
 }
 
 TEST(StandInStrategyInputs, InvalidRangesRaiseBlockingChartAnalysisBoxes) {

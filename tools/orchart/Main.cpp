@@ -9,6 +9,7 @@
 
 #include "ChartStrategy.h"
 #include "CommandLine.h"
+#include "DemoActions.h"
 #include "DialogKit.h"
 #include "EventsLog.h"
 #include "FormatStrategy.h"
@@ -58,6 +59,7 @@ int Run(HINSTANCE instance) {
   RegisterErrorWindows();
   RegisterSymbolListDialog();
   RegisterStrategyOverlay();
+  RegisterDemoActions();
   if (!CreateMainWindow()) {
     app.Log("main window not created (%lu)", GetLastError());
     return 2;

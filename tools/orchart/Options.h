@@ -77,6 +77,7 @@
 //   Command=ID             a command as if posted to the main window (17556 and other chart commands go
 //                          to the active chart's view)
 //   CommandLine=TEXT       runs TEXT on the command line
+//   Click=, SetText=, Key= clicks, texts and keys for the stand-in's own windows (DemoActions.h)
 #pragma once
 
 #include <map>

@@ -159,7 +159,7 @@ void PaintPerformanceReport(HWND hwnd, HDC dc) {
   row("Percent Profitable", {pct[0], pct[1], pct[2]});
   row("Max Strategy Drawdown", money(&PerformanceFigures::maxDrawdown));
   p.Skip(8);
-  RECT curve{rc.left + 520, 40, rc.right - 12, 200};
+  RECT curve{rc.left + 590, 40, rc.right - 12, 190};
   if (curve.right > curve.left + 40) DrawEquityCurve(dc, curve, r);
   const std::vector<int> tradeWidths = {30, 80, 80, 50, 70, 70, 90, 90};
   p.Columns({"#", "Type", "Date", "Time", "Signal", "Price", "Profit/Loss", "Cum. Profit"}, tradeWidths,
