@@ -335,3 +335,31 @@ TEST(StandInStrategyInputs, CancelKeepsTheChartsInputs) {
   ASSERT_TRUE(in.list);
   EXPECT_EQ(ListRows(in.list, 2)[0], "FastLength|12|");
 }
+
+TEST(StandInStrategyDialogs, MethodComboTakesTheDriversSelectionSequence) {
+  StandIn ts;
+  ASSERT_TRUE(ts.Main());
+  StrategiesDialog s = OpenStrategies(ts);
+  ASSERT_TRUE(s.method);
+  HWND combo = GetDlgItem(s.method, 6673);
+  ASSERT_TRUE(combo);
+  // The sequence the driver sends to choose "Genetic".
+  LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Genetic"));
+  ASSERT_EQ(index, 1);
+  SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Genetic"));
+  SendMessageA(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Genetic"));
+  PostMessageA(s.method, WM_NEXTDLGCTL, 0, 0);
+  SendMessageA(combo, WM_CHAR, 38, 0);
+  SendMessageA(combo, WM_CHAR, 13, 0);
+  PostMessageA(combo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 30));
+  Sleep(10);
+  PostMessageA(combo, WM_LBUTTONUP, 0, MAKELPARAM(10, 30));
+  Sleep(10);
+  SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 1);
+  PostClick(s.dialog, IDOK);
+  ASSERT_TRUE(WaitGone(s.dialog));
+  EXPECT_TRUE(Contains(SavedWorkspace(ts), "OptMethod=Genetic\r\n"));
+}

@@ -88,14 +88,14 @@ bool EventsLogHandler(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
 
 void ShowApplicationErrors(int count) {
   for (int i = 0; i < count; ++i) {
-    BoxSpec spec;
-    spec.title = std::string(tsfacts::kChartingProcessModule) + " - " + tsfacts::kApplicationErrorTitleMarker;
-    spec.text =
+    BoxSpec box;
+    box.title = std::string(tsfacts::kChartingProcessModule) + " - " + tsfacts::kApplicationErrorTitleMarker;
+    box.text =
         "The instruction at 0x0041f2a8 referenced memory at 0x00000014. The memory could not be read.\r\n\r\n"
         "Click on OK to terminate the program\r\nClick on CANCEL to debug the program";
-    spec.buttons = {{IDOK, tsfacts::kOkText}, {IDCANCEL, tsfacts::kCancelText}};
-    spec.modal = false;
-    ShowBox(nullptr, spec);
+    box.buttons = {{IDOK, tsfacts::kOkText}, {IDCANCEL, tsfacts::kCancelText}};
+    box.modal = false;
+    ShowBox(nullptr, box);
   }
 }
 

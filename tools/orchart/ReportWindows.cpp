@@ -212,12 +212,12 @@ ArchiveEnvelope EnvelopeNow() {
 void WriteReportFile(const std::string& path, bool spreadsheet, const ReportSubject& subject,
                      const BacktestResult& result) {
   App& app = App::Get();
-  BoxSpec spec;
-  spec.title = std::string(tsfacts::kSavingPerformanceTitle) + " Report";
-  spec.text = "Saving the Strategy Performance Report to\r\n" + path;
-  spec.buttons = {};
-  spec.modal = false;
-  MessageBoxDialog* box = ShowBox(app.main, spec);
+  BoxSpec box;
+  box.title = std::string(tsfacts::kSavingPerformanceTitle) + " Report";
+  box.text = "Saving the Strategy Performance Report to\r\n" + path;
+  box.buttons = {};
+  box.modal = false;
+  MessageBoxDialog* box = ShowBox(app.main, box);
   HWND boxWindow = box ? box->Hwnd() : nullptr;
   app.After(app.options.Ms("SavingMs", 800, 60), [path, spreadsheet, subject, result, boxWindow] {
     App& app = App::Get();
@@ -298,11 +298,11 @@ void ShowFollowUpBoxes() {
   App& app = App::Get();
   int count = app.options.Int("ReportBoxes");
   for (int i = 0; i < count; ++i) {
-    BoxSpec spec;
-    spec.title = tsfacts::kReportFollowUpBoxTitle;
-    spec.text = "Some values of the performance report are still being calculated.";
-    spec.buttons = {{IDOK, tsfacts::kOkText}, {IDCANCEL, tsfacts::kCancelText}};
-    ShowBox(app.main, spec);
+    BoxSpec box;
+    box.title = tsfacts::kReportFollowUpBoxTitle;
+    box.text = "Some values of the performance report are still being calculated.";
+    box.buttons = {{IDOK, tsfacts::kOkText}, {IDCANCEL, tsfacts::kCancelText}};
+    ShowBox(app.main, box);
   }
 }
 
