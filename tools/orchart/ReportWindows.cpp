@@ -217,8 +217,8 @@ void WriteReportFile(const std::string& path, bool spreadsheet, const ReportSubj
   box.text = "Saving the Strategy Performance Report to\r\n" + path;
   box.buttons = {};
   box.modal = false;
-  MessageBoxDialog* box = ShowBox(app.main, box);
-  HWND boxWindow = box ? box->Hwnd() : nullptr;
+  MessageBoxDialog* shown = ShowBox(app.main, box);
+  HWND boxWindow = shown ? shown->Hwnd() : nullptr;
   app.After(app.options.Ms("SavingMs", 800, 60), [path, spreadsheet, subject, result, boxWindow] {
     App& app = App::Get();
     app.CrashPoint("SaveReport");
