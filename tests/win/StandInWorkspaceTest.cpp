@@ -68,7 +68,7 @@ TEST(StandInWorkspaces, MoreWorkspacesListsOpenWorkspacesAndActivatesTheChosenOn
   PostCommand(ts.Main(), 17529);
   HWND dialog = WaitTop(ts.Pid(), "", "More Workspaces");
   ASSERT_TRUE(dialog);
-  EXPECT_EQ(ClassOf(dialog), "TS_IDD_CURRENT_WORKSPACES_DIALOG") << "the 9.5 class of this dialog";
+  EXPECT_EQ(ClassOf(dialog), "#32770") << "an ordinary dialog unless told otherwise";
   EXPECT_EQ(GetParent(dialog), ts.Main());
   EXPECT_EQ(GetWindow(dialog, GW_OWNER), ts.Main());
   HWND list = GetDlgItem(dialog, 17169);
@@ -105,6 +105,29 @@ TEST(StandInWorkspaces, OnVersion88TheWorkspaceDialogsAreOrdinaryDialogs) {
   HWND prompt = WaitTop(ts.Pid(), "", "Save Workspace");
   ASSERT_TRUE(prompt);
   EXPECT_EQ(ClassOf(prompt), "#32770");
+}
+
+TEST(StandInWorkspaces, OnVersion95TheWorkspaceDialogsCanCarryTheirResourceClasses) {
+  StartOptions start;
+  start.control = "WorkspaceDialogClasses95=1\n";
+  StandIn ts(start);
+  ASSERT_TRUE(ts.Main());
+  PostCommand(ts.Main(), 17529);
+  HWND dialog = WaitTop(ts.Pid(), "", "More Workspaces");
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(ClassOf(dialog), "TS_IDD_CURRENT_WORKSPACES_DIALOG");
+  EXPECT_FALSE(FindTop(ts.Pid(), "#32770", "More Workspaces"));
+  PostCommand(dialog, IDCANCEL);
+  EXPECT_TRUE(WaitGone(dialog));
+
+  ASSERT_TRUE(RunCommandLine(ts.Main(), "IBM"));
+  ASSERT_TRUE(WaitFor([&] { return TextOf(ts.Main()).find("IBM 5 min") != std::string::npos; }));
+  PostCommand(ts.Main(), 17532);
+  HWND prompt = WaitTop(ts.Pid(), "", "Save Workspace");
+  ASSERT_TRUE(prompt);
+  EXPECT_EQ(ClassOf(prompt), "TS_IDD_PROMPT_SAVE");
+  PostClick(prompt, 17213);
+  EXPECT_TRUE(WaitGone(prompt));
 }
 
 TEST(StandInWorkspaces, OpenWorkspaceDialogOpensTheChosenFile) {
@@ -248,7 +271,7 @@ TEST(StandInWorkspaces, ClosingAChangedWorkspaceAsksAndNoKeepsTheFile) {
   PostCommand(ts.Main(), 17532);
   HWND prompt = WaitTop(ts.Pid(), "", "Save Workspace");
   ASSERT_TRUE(prompt);
-  EXPECT_EQ(ClassOf(prompt), "TS_IDD_PROMPT_SAVE") << "the 9.5 class of the prompt";
+  EXPECT_EQ(ClassOf(prompt), "#32770") << "an ordinary dialog unless told otherwise";
   EXPECT_EQ(GetParent(prompt), ts.Main());
   ASSERT_TRUE(GetDlgItem(prompt, 17212));
   ASSERT_TRUE(GetDlgItem(prompt, 17213));
@@ -261,15 +284,13 @@ TEST(StandInWorkspaces, ClosingAChangedWorkspaceAsksAndNoKeepsTheFile) {
 }
 
 TEST(StandInWorkspaces, ClosingAChangedWorkspaceWithYesSavesIt) {
-  StartOptions start;
-  start.control = "DialogClasses95=0\n";
-  StandIn ts(start);
+  StandIn ts;
   ASSERT_TRUE(ts.Main());
   ASSERT_TRUE(RunCommandLine(ts.Main(), "CSCO"));
   ASSERT_TRUE(WaitFor([&] { return TextOf(ts.Main()).find("CSCO 5 min") != std::string::npos; }));
   PostCommand(ts.Main(), 17532);
   HWND prompt = WaitTop(ts.Pid(), "#32770", "Save Workspace");
-  ASSERT_TRUE(prompt) << "without the 9.5 classes the prompt is a #32770";
+  ASSERT_TRUE(prompt) << "the prompt is a #32770";
   PostClick(prompt, 17212);
   EXPECT_TRUE(WaitTitle(ts.Main(), "TradeStation 9.5 - Desktop"));
   EXPECT_NE(testsupport::ReadFile(ts.WorkspacePath("Tavrin Sample")).find("Symbol=CSCO\r\n"),

@@ -30,8 +30,10 @@
 //   TitleShowsWorkspace=1  0: the main title shows PREFIX "Chart Analysis - SYMBOL INTERVAL ..." instead
 //   ChartClass=8455        8455 or 8655: class of chart windows created from now on
 //   SubPages=1             symbol page with interval sub-pages (default 1 on 9.x, 0 on 8.x)
-//   DialogClasses95=1      on 9.5, "More Workspaces", "Save Workspace" and the strategy dialogs' pages
-//                          use the TS_IDD_ window classes (and the strategy list is the dialog's 12320)
+//   DialogClasses95=1      on 9.5, the strategy dialogs' pages use the TS_IDD_ window classes (and the
+//                          strategy list is the dialog's 12320)
+//   WorkspaceDialogClasses95=0  1: on 9.5, "More Workspaces" and the "Save Workspace" prompt use the
+//                          TS_IDD_ window classes instead of "#32770"
 //   OptTestMs=250 [20]     time one optimisation test takes
 //   SavingMs=800 [60]      time the "Saving Performance" box stays while a report is written
 //   GeneticFieldsOnPage=   1: the genetic fields are on the method sub-page; 0: behind "Advanced Settings"

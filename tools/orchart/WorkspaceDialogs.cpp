@@ -26,10 +26,11 @@ bool StillOpen(const Workspace* ws) {
   return false;
 }
 
-// On 9.5 some dialogs carry window classes named after their resources.
+// "More Workspaces" and "Save Workspace" are "#32770" dialogs; on 9.5 they can be made to carry the
+// window classes named after their resources instead (WorkspaceDialogClasses95=1).
 const char* ClassOn95(const char* name) {
   App& app = App::Get();
-  return app.version >= 95 && app.options.Flag("DialogClasses95") ? name : nullptr;
+  return app.version >= 95 && app.options.Flag("WorkspaceDialogClasses95") ? name : nullptr;
 }
 
 // ---- More Workspaces ---------------------------------------------------------------------------
