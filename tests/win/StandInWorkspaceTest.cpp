@@ -297,11 +297,28 @@ TEST(StandInWorkspaces, ClosingAChangedWorkspaceWithYesSavesIt) {
             std::string::npos);
 }
 
-TEST(StandInWorkspaces, ClosingAnUnchangedWorkspaceDoesNotAsk) {
-  StandIn ts;
+TEST(StandInWorkspaces, ClosingAnUnchangedWorkspaceAsksTooAndRepeatedClosesCloseOnlyOne) {
+  StartOptions start;
+  start.workspace = "Tavrin Sample|Sample IBM Daily";
+  StandIn ts(start);
   ASSERT_TRUE(ts.Main());
-  ASSERT_TRUE(WaitFor([&] { return !ChartWindows(ts.Pid(), ts.Main()).empty(); }));
-  PostCommand(ts.Main(), 17532);
-  EXPECT_TRUE(WaitTitle(ts.Main(), "TradeStation 9.5 - Desktop"));
+  ASSERT_TRUE(WaitTitle(ts.Main(), kIbmTitle)) << TextOf(ts.Main());
+  std::string path = ts.WorkspacePath("Sample IBM Daily");
+  std::string before = testsupport::ReadFile(path);
+  for (int i = 0; i < 3; ++i) PostCommand(ts.Main(), 17532);
+  HWND prompt = WaitTop(ts.Pid(), "#32770", "Save Workspace");
+  ASSERT_TRUE(prompt) << "the prompt comes for an unchanged workspace as well";
+  Sleep(400);
+  int prompts = 0;
+  for (HWND h : TopWindows(ts.Pid()))
+    if (IsWindowVisible(h) && TextOf(h) == "Save Workspace") ++prompts;
+  EXPECT_EQ(prompts, 1);
+  EXPECT_EQ(TextOf(ts.Main()), kIbmTitle) << "nothing closed before the answer";
+  PostClick(prompt, 17213);
+  EXPECT_TRUE(WaitGone(prompt));
+  EXPECT_TRUE(WaitTitle(ts.Main(), kMsftTitle)) << TextOf(ts.Main());
+  Sleep(400);
+  EXPECT_EQ(TextOf(ts.Main()), kMsftTitle) << "one workspace closed, the other still open";
   EXPECT_FALSE(FindTop(ts.Pid(), "", "Save Workspace"));
+  EXPECT_EQ(testsupport::ReadFile(path), before);
 }

@@ -217,10 +217,8 @@ void CloseActiveWorkspace() {
   Workspace* ws = app.activeWorkspace;
   if (!ws) return;
   app.CrashPoint("CloseWorkspace");
-  if (!ws->modified) {
-    CloseWorkspace(ws);
-    return;
-  }
+  // TradeStation asks before closing any workspace, changed or not; while the prompt is up (or about to
+  // be) a repeated close command does nothing.
   if (DialogRegistry::Find<SaveWorkspacePrompt>()) return;
   app.OpenDialogLater("SaveWorkspace", [ws] {
     if (!StillOpen(ws) || DialogRegistry::Find<SaveWorkspacePrompt>()) return;
