@@ -67,7 +67,7 @@ TEST(StandInCommandLine, OpenCommandOpensAWorkspace) {
   })) << TextOf(ts.Main());
 }
 
-TEST(StandInFaults, NotMaximizedChartHasTheSystemMenuAndNoChartInTheTitle) {
+TEST(StandInFaults, NotMaximizedChartHasTheSystemMenuAndStaysInTheMainTitle) {
   StandIn ts;
   ASSERT_TRUE(ts.Main());
   ASSERT_TRUE(WaitFor([&] { return TextOf(ts.Main()).find("[Chart Analysis") != std::string::npos; }));
@@ -75,7 +75,16 @@ TEST(StandInFaults, NotMaximizedChartHasTheSystemMenuAndNoChartInTheTitle) {
   HWND chart = ChartWindows(ts.Pid(), ts.Main()).at(0);
   EXPECT_TRUE(WaitFor([&] { return !(GetWindowLongA(chart, GWL_STYLE) & WS_MAXIMIZE); }));
   EXPECT_TRUE(GetWindowLongA(chart, GWL_STYLE) & 0x00080000L);
-  EXPECT_TRUE(WaitTitle(ts.Main(), "TradeStation 9.5 - Desktop - Tavrin Sample")) << TextOf(ts.Main());
+  const std::string full =
+      "TradeStation 9.5 - Desktop - Tavrin Sample - [Chart Analysis - MSFT 5 min [NASDAQ] Microsoft Corp]";
+  Sleep(300);
+  EXPECT_EQ(TextOf(ts.Main()), full) << "the active chart stays in the title when restored";
+  ASSERT_TRUE(RunCommandLine(ts.Main(), "IBM"));
+  EXPECT_TRUE(WaitFor([&] {
+    return TextOf(ts.Main()).rfind("TradeStation 9.5 - Desktop - Tavrin Sample - [Chart Analysis - IBM 5 min [", 0) ==
+           0;
+  })) << TextOf(ts.Main());
+  EXPECT_FALSE(GetWindowLongA(chart, GWL_STYLE) & WS_MAXIMIZE);
   ts.SetControl("");
   EXPECT_TRUE(WaitFor([&] { return (GetWindowLongA(chart, GWL_STYLE) & WS_MAXIMIZE) != 0; }));
   EXPECT_FALSE(GetWindowLongA(chart, GWL_STYLE) & 0x00080000L);

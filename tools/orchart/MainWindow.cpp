@@ -192,7 +192,8 @@ void UpdateMainTitle() {
   if (app.activeWorkspace) base += tsfacts::kTitleSeparator + app.activeWorkspace->Name();
   std::string want = base;
   Chart* chart = app.ActiveChart();
-  if (chart && chart->Frame() && IsZoomed(chart->Frame())) {
+  // The active chart's title stays in the main title whether or not its window is maximised.
+  if (chart && chart->Frame()) {
     if (app.options.Flag("TitleShowsWorkspace"))
       want = base + " - [" + chart->Title() + "]";
     else
