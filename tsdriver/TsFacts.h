@@ -142,7 +142,7 @@ inline constexpr int kBarsBackOptionId = 7251;
 inline constexpr int kBarsBackEditId = 7254;
 inline constexpr int kBarsBackMinimum = 200;
 inline constexpr int kBarsBackMaximum = 60000;
-// Entries of the bar kind list; version 9.1 and later say "Minute" where version 8 says "Intra-day".
+// Entries of the bar kind list; version 9.1 and later say "Minute" where earlier versions say "Intra-day".
 inline constexpr char kBarKindTick[] = "Tick";
 inline constexpr char kBarKindVolume[] = "Volume";
 inline constexpr char kBarKindIntraday[] = "Intra-day";

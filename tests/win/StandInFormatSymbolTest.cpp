@@ -177,6 +177,21 @@ TEST(StandInFormatSymbol, SelectingWithoutAClickDoesNotSwitchTheSubPage) {
   EXPECT_EQ(VisibleIntervalField(f.page).label, "Minute Bar");
 }
 
+TEST(StandInFormatSymbol, Version90SaysIntradayAnd91SaysMinute) {
+  for (const char* version : {"9.0", "9.1"}) {
+    StartOptions start;
+    start.version = version;
+    StandIn ts(start);
+    ASSERT_TRUE(ts.Main());
+    FormatDialog f = OpenFormatSymbol(ts);
+    ASSERT_TRUE(f.page) << version;
+    std::vector<std::string> entries = ListBoxEntries(GetDlgItem(f.page, 7272));
+    bool early = std::string(version) == "9.0";
+    EXPECT_EQ(Contains(entries, "Intra-day"), early) << version;
+    EXPECT_EQ(Contains(entries, "Minute"), !early) << version;
+  }
+}
+
 TEST(StandInFormatSymbol, Version88HasIntradayAndNoSubPages) {
   StartOptions start;
   start.version = "8.8";

@@ -194,6 +194,30 @@ TEST(StandInChart, Version88WritesDownloadLogAndCacheThatStopsChanging) {
       << "the cache is left alone after loading";
 }
 
+TEST(StandInChart, Version90IsAnEarlierVersionWithDownloadLogAndCache) {
+  StartOptions setup;
+  setup.version = "9.0";
+  StandIn ts(setup);
+  ASSERT_TRUE(ts.Main());
+  EXPECT_TRUE(WaitFor([&] { return TextOf(ts.Main()).rfind("TradeStation 9.0 - Desktop - Tavrin Sample - [", 0) == 0; }))
+      << TextOf(ts.Main());
+  std::string log = ts.Folder() + "/Logs/archmsgs.log";
+  ASSERT_TRUE(WaitFor([&] { return Read(log).find("Success, request for MSFT (") != std::string::npos; }))
+      << Read(log);
+  EXPECT_NE(Read(log).find(", Downloading, request for MSFT, 5 min, "), std::string::npos);
+  EXPECT_TRUE(testsupport::FileExists(ts.Folder() + "/Program/Cache/M/MSFT.min"));
+}
+
+TEST(StandInChart, Version91WritesNoDownloadLogNorCache) {
+  StartOptions setup;
+  setup.version = "9.1";
+  StandIn ts(setup);
+  ASSERT_TRUE(ts.Main());
+  ASSERT_TRUE(WaitFor([&] { return ts.ActivityLog().find("chart loaded") != std::string::npos; }));
+  EXPECT_FALSE(testsupport::FileExists(ts.Folder() + "/Logs/archmsgs.log"));
+  EXPECT_FALSE(testsupport::FileExists(ts.Folder() + "/Program/Cache/M/MSFT.min"));
+}
+
 TEST(StandInChart, Version88CacheKeepsBeingRewrittenWhileTheChartLoads) {
   StartOptions setup;
   setup.version = "8.8";

@@ -183,7 +183,7 @@ void Chart::StartLoad() {
   loadStart_ = GetTickCount();
   bars_.clear();
   app.Log("chart loading: %s", Title().c_str());
-  if (app.IsVersion8()) {
+  if (app.IsBeforeVersion91()) {
     for (const DataTrack& t : settings_.tracks) {
       AppendToFile(app.folder + "/" + tsfacts::kDownloadLog,
                    Timestamp() + ", Downloading, request for " + t.symbol + ", " + t.interval.Text() + ", " +
@@ -201,7 +201,7 @@ void Chart::StartLoad() {
 
 void Chart::WriteCacheFiles() {
   App& app = App::Get();
-  if (!app.IsVersion8()) return;
+  if (!app.IsBeforeVersion91()) return;
   for (const DataTrack& t : settings_.tracks) {
     std::string path = CachePath(t.symbol, t.interval);
     MakeFolders(path.substr(0, path.rfind('/')));
@@ -230,7 +230,7 @@ void Chart::FinishLoad() {
   KillTimer(view_, kLoadTimer);
   const DataTrack& data1 = settings_.tracks.front();
   bars_ = BuildBars(data1.symbol, data1.interval, settings_.range);
-  if (app.IsVersion8()) {
+  if (app.IsBeforeVersion91()) {
     std::string cache;
     for (const Bar& b : bars_) {
       char line[160];

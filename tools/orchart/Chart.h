@@ -1,6 +1,6 @@
 // A chart of a workspace: its data tracks, interval and date range; its window (an MDI child of class
 // "ORContainerMDIChildFrame:8455") with the chart view ("ORInPlaceFrame") that draws its bars; the
-// simulated data load (blank view, download log and cache file on 8.x, then bars).
+// simulated data load (blank view, download log and cache file before 9.1, then bars).
 #pragma once
 
 #include <windows.h>

@@ -170,7 +170,7 @@ void SymbolPage::OnInit() {
         name = tsfacts::kBarKindVolume;
         break;
       case BarKind::Minute:
-        name = app.IsVersion8() ? tsfacts::kBarKindIntraday : tsfacts::kBarKindMinute;
+        name = app.IsBeforeVersion91() ? tsfacts::kBarKindIntraday : tsfacts::kBarKindMinute;
         break;
       case BarKind::Daily:
         name = tsfacts::kBarKindDaily;

@@ -9,8 +9,8 @@
 // command-line or default value back.
 //
 // Fixed at start (command line only):
-//   Version=9.5            8.8, 9.1 or 9.5: titles, folder name, "Intra-day" or "Minute", the 9.5 dialog
-//                          classes, sub-pages, archmsgs.log and cache files (8.x only)
+//   Version=9.5            8.8, 9.0, 9.1 or 9.5: titles and folder name (8.x), "Intra-day" or "Minute",
+//                          archmsgs.log and cache files (before 9.1), the 9.5 dialog classes, sub-pages
 //   Folder=PATH            installation folder; default "<Program Files>/TradeStation 9.5",
 //                          ".../TradeStation 9.1" or ".../Tradestation 8.8"; created with MyWork/, Logs/,
 //                          Program/Cache/ and the sample workspaces
@@ -20,7 +20,7 @@
 // Read again on every change:
 //   Fast=0                 1: every delay is tens of milliseconds (the defaults below in brackets)
 //   ChartLoadMs=2500 [60]  time a chart takes to load its data
-//   LoadTickMs=250 [15]    cache file rewrite period while loading (8.x)
+//   LoadTickMs=250 [15]    cache file rewrite period while loading (before 9.1)
 //   DialogDelayMs=150 [15] time between a command and its dialog appearing
 //   LateDialogMs=4000 [400] extra delay for the dialogs named in LateDialogs
 //   ControlPollMs=250 [25] control file check period

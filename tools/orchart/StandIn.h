@@ -40,6 +40,9 @@ class App {
   std::string controlPath;
 
   bool IsVersion8() const { return version < 90; }
+  // Versions before 9.1 call the minute bar kind "Intra-day", write the download log (archmsgs.log) and
+  // keep the symbol data cache files; 9.1 and later say "Minute" and do neither.
+  bool IsBeforeVersion91() const { return version < 91; }
   // The product part of the main title: "TradeStation 9.5 - " or, on 8.x, "Tradestation 8.8 - ".
   std::string TitlePrefix() const;
   std::string WorkspaceFolder() const { return folder + "/MyWork"; }
