@@ -125,6 +125,12 @@ inline constexpr char kShareBarLabel[] = "Share Bar";
 inline constexpr char kTickBarLabel[] = "Tick Bar";
 inline constexpr char kTargetRangeLabel[] = "Target Range:";  // Kase
 inline constexpr char kReversalLabel[] = "Reversal:";
+// Labels of the sub-pages of the other value kinds.
+inline constexpr char kBoxSizeLabel[] = "Box Size:";      // Point & Figure
+inline constexpr char kLineBreakLabel[] = "Lines:";       // Line Break
+inline constexpr char kMomentumLabel[] = "Momentum:";     // Momentum
+inline constexpr char kRangeLabel[] = "Range:";           // Range
+inline constexpr char kBrickSizeLabel[] = "Brick Size:";  // Renko
 // Interval edits when the symbol page has no sub-pages.
 inline constexpr int kMinuteEditId = 6543;
 inline constexpr int kTickEditId = 6544;
@@ -152,12 +158,23 @@ inline constexpr char kBarKindWeekly[] = "Weekly";
 inline constexpr char kBarKindMonthly[] = "Monthly";
 inline constexpr char kBarKindKase[] = "Kase";
 inline constexpr char kBarKindKagi[] = "Kagi";
+inline constexpr char kBarKindPointFigure[] = "Point & Figure";
+inline constexpr char kBarKindLineBreak[] = "Line Break";
+inline constexpr char kBarKindMomentum[] = "Momemntum";  // TradeStation's own spelling
+inline constexpr char kBarKindRange[] = "Range";
+inline constexpr char kBarKindRenko[] = "Renko";
 // Interval texts in chart titles: "5 min", "100 Tick Bar", "1000 Share Bar", "Daily", "0.5 Kase Bar".
 inline constexpr char kIntervalMinuteUnit[] = "min";
 inline constexpr char kIntervalTickUnit[] = "Tick Bar";
 inline constexpr char kIntervalShareUnit[] = "Share Bar";
 inline constexpr char kIntervalKaseUnit[] = "Kase Bar";
 inline constexpr char kIntervalKagiUnit[] = "Kagi Bar";
+// ... and "3 Point & Figure", "3 Line Break", "2 Momentum", "3 Range", "4 Renko".
+inline constexpr char kIntervalPointFigureUnit[] = "Point & Figure";
+inline constexpr char kIntervalLineBreakUnit[] = "Line Break";
+inline constexpr char kIntervalMomentumUnit[] = "Momentum";
+inline constexpr char kIntervalRangeUnit[] = "Range";
+inline constexpr char kIntervalRenkoUnit[] = "Renko";
 
 // ---- Error boxes and pop-ups ---------------------------------------------------------------------
 inline constexpr char kChartErrorTitlePrefix[] = "Chart Analysis";  // chart load error boxes ("#32770")

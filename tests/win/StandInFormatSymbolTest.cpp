@@ -166,6 +166,44 @@ TEST(StandInFormatSymbol, ClickingABarKindShowsItsSubPage) {
       << "daily bars have no value";
 }
 
+TEST(StandInFormatSymbol, EveryBarKindOfTheTimeframesIsOfferedWithItsValue) {
+  StandIn ts;
+  ASSERT_TRUE(ts.Main());
+  ASSERT_TRUE(WaitFor([&] { return ts.ActivityLog().find("chart loaded") != std::string::npos; }));
+  struct Kind {
+    const char* entry;
+    const char* value;
+    const char* shown;  // the interval as the chart title shows it
+  };
+  for (Kind k : {Kind{"Line Break", "3", "3 Line Break"}, Kind{"Momemntum", "2", "2 Momentum"},
+                 Kind{"Range", "3", "3 Range"}, Kind{"Renko", "4", "4 Renko"},
+                 Kind{"Point & Figure", "2", "2 Point & Figure"}}) {
+    FormatDialog f = OpenFormatSymbol(ts);
+    ASSERT_TRUE(f.page) << k.entry;
+    HWND list = GetDlgItem(f.page, 7272);
+    RECT client{}, last{};
+    GetClientRect(list, &client);
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    SendMessageA(list, LB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last));
+    EXPECT_LE(last.bottom, client.bottom) << "every entry is visible without scrolling";
+    ASSERT_TRUE(ClickListBoxEntry(list, k.entry)) << k.entry;
+    IntervalField field;
+    ASSERT_TRUE(WaitFor([&] { return (field = VisibleIntervalField(f.page)).edit != nullptr; })) << k.entry;
+    EXPECT_FALSE(field.label.empty()) << k.entry;
+    SendMessageA(field.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(k.value));
+    PostClick(f.dialog, IDOK);
+    EXPECT_TRUE(WaitGone(f.dialog)) << k.entry;
+    std::string want = std::string("Chart Analysis - MSFT ") + k.shown + " [NASDAQ] Microsoft Corp";
+    EXPECT_TRUE(WaitFor([&] { return FirstChartTitle(ts) == want; })) << FirstChartTitle(ts);
+  }
+  EXPECT_TRUE(WaitFor([&] { return CountColours(FirstChartView(ts)) >= 3; })) << "the chart loads";
+  PostCommand(ts.Main(), 17531);
+  std::string path = ts.WorkspacePath("Tavrin Sample");
+  EXPECT_TRUE(WaitFor([&] {
+    return testsupport::ReadFile(path).find("Interval=2 Point & Figure\r\n") != std::string::npos;
+  })) << testsupport::ReadFile(path);
+}
+
 TEST(StandInFormatSymbol, SelectingWithoutAClickDoesNotSwitchTheSubPage) {
   StandIn ts;
   ASSERT_TRUE(ts.Main());

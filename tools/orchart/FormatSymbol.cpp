@@ -52,6 +52,11 @@ const KindControls kValueKinds[] = {
     {BarKind::Kase, tsfacts::kTargetRangeLabel, 7577, tsfacts::kSubPageRangeEditId, tsfacts::kKaseEditId,
      "Target Range:", 0.5},
     {BarKind::Kagi, tsfacts::kReversalLabel, 6574, tsfacts::kSubPageRangeEditId, 0, "Reversal:", 1},
+    {BarKind::PointFigure, tsfacts::kBoxSizeLabel, 6574, tsfacts::kSubPageIntervalEditId, 0, "Box Size:", 3},
+    {BarKind::LineBreak, tsfacts::kLineBreakLabel, 6574, tsfacts::kSubPageIntervalEditId, 0, "Lines:", 3},
+    {BarKind::Momentum, tsfacts::kMomentumLabel, 6574, tsfacts::kSubPageRangeEditId, 0, "Momentum:", 1},
+    {BarKind::Range, tsfacts::kRangeLabel, 6574, tsfacts::kSubPageRangeEditId, 0, "Range:", 1},
+    {BarKind::Renko, tsfacts::kBrickSizeLabel, 6574, tsfacts::kSubPageRangeEditId, 0, "Brick Size:", 1},
 };
 
 const KindControls* ControlsOf(BarKind kind) {
@@ -95,9 +100,11 @@ DialogTemplate SymbolPageTemplate(bool subPages) {
   t.Add("ComboBox", "", tsfacts::kSymbolComboId,
         WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 38, 6, 80, 120);
   t.Add("Static", "", kDescriptionId, WS_VISIBLE | SS_LEFTNOWORDWRAP, 124, 8, 194, 10);
-  t.Add("Button", "Interval", -1, WS_VISIBLE | BS_GROUPBOX, 6, 24, 152, 120);
+  // The bar kind list is tall enough to show every entry without scrolling: entries are clicked at
+  // their place counted from the top.
+  t.Add("Button", "Interval", -1, WS_VISIBLE | BS_GROUPBOX, 6, 24, 152, 124);
   t.Add("ListBox", "", tsfacts::kBarKindListId,
-        WS_VISIBLE | WS_BORDER | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 12, 36, 64, 100);
+        WS_VISIBLE | WS_BORDER | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 12, 34, 64, 110);
   if (!subPages) {
     for (const KindControls& k : kValueKinds) {
       if (!k.pageEditId) continue;
@@ -122,9 +129,9 @@ DialogTemplate SymbolPageTemplate(bool subPages) {
         WS_EX_CLIENTEDGE);
   t.Add("Button", "Apply date range to all data streams", tsfacts::kApplyRangeCheckId,
         WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 170, 100, 144, 10);
-  t.Add("Static", "Time Zone:", -1, WS_VISIBLE, 6, 154, 40, 10);
+  t.Add("Static", "Time Zone:", -1, WS_VISIBLE, 6, 158, 40, 10);
   t.Add("ComboBox", "", tsfacts::kTimeZoneComboId, WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-        48, 152, 70, 60);
+        48, 156, 70, 60);
   return t;
 }
 
@@ -158,7 +165,10 @@ void SymbolPage::OnInit() {
 
   kinds_ = {BarKind::Tick,   BarKind::Volume,  BarKind::Minute, BarKind::Daily,
             BarKind::Weekly, BarKind::Monthly, BarKind::Kase};
-  if (subPages_) kinds_.push_back(BarKind::Kagi);
+  // The kinds below have value edits on sub-pages only.
+  if (subPages_)
+    kinds_.insert(kinds_.end(), {BarKind::Kagi, BarKind::PointFigure, BarKind::LineBreak, BarKind::Momentum,
+                                 BarKind::Range, BarKind::Renko});
   HWND list = Item(tsfacts::kBarKindListId);
   for (BarKind k : kinds_) {
     const char* name = tsfacts::kBarKindMinute;
@@ -186,6 +196,21 @@ void SymbolPage::OnInit() {
         break;
       case BarKind::Kagi:
         name = tsfacts::kBarKindKagi;
+        break;
+      case BarKind::PointFigure:
+        name = tsfacts::kBarKindPointFigure;
+        break;
+      case BarKind::LineBreak:
+        name = tsfacts::kBarKindLineBreak;
+        break;
+      case BarKind::Momentum:
+        name = tsfacts::kBarKindMomentum;
+        break;
+      case BarKind::Range:
+        name = tsfacts::kBarKindRange;
+        break;
+      case BarKind::Renko:
+        name = tsfacts::kBarKindRenko;
         break;
     }
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
@@ -300,7 +325,8 @@ bool SymbolPage::Read(ChartSettings& out, std::string& error) const {
     std::string text = Trimmed(WindowText(edit));
     char* end = nullptr;
     double v = std::strtod(text.c_str(), &end);
-    bool whole = iv.kind == BarKind::Minute || iv.kind == BarKind::Tick || iv.kind == BarKind::Volume;
+    bool whole = iv.kind == BarKind::Minute || iv.kind == BarKind::Tick || iv.kind == BarKind::Volume ||
+                 iv.kind == BarKind::PointFigure || iv.kind == BarKind::LineBreak;
     double limit = 1e12;
     if (iv.kind == BarKind::Minute) limit = subPages_ ? 500000000 : 1440;
     if (iv.kind == BarKind::Tick) limit = subPages_ ? 65000 : 4000;

@@ -161,6 +161,16 @@ std::string Interval::Text() const {
       return FormatNumber(value) + " Kase Bar";
     case BarKind::Kagi:
       return FormatNumber(value) + " Kagi Bar";
+    case BarKind::PointFigure:
+      return FormatNumber(value) + " Point & Figure";
+    case BarKind::LineBreak:
+      return FormatNumber(value) + " Line Break";
+    case BarKind::Momentum:
+      return FormatNumber(value) + " Momentum";
+    case BarKind::Range:
+      return FormatNumber(value) + " Range";
+    case BarKind::Renko:
+      return FormatNumber(value) + " Renko";
   }
   return "";
 }
@@ -226,9 +236,26 @@ bool ParseInterval(const std::vector<std::string>& words, size_t& pos, Interval&
     iv.kind = BarKind::Kase;
   else if (WordIn(unit, {"kagi"}))
     iv.kind = BarKind::Kagi;
+  else if (WordIn(unit, {"pf", "p&f"}))
+    iv.kind = BarKind::PointFigure;
+  else if (WordIn(unit, {"momentum", "momemntum"}))
+    iv.kind = BarKind::Momentum;
+  else if (WordIn(unit, {"range"}))
+    iv.kind = BarKind::Range;
+  else if (WordIn(unit, {"renko"}))
+    iv.kind = BarKind::Renko;
+  else if (WordIn(unit, {"point"}) && pos + 3 < words.size() && words[pos + 2] == "&" &&
+           WordIn(words[pos + 3], {"figure"}))
+    iv.kind = BarKind::PointFigure;
+  else if (WordIn(unit, {"line"}) && pos + 2 < words.size() && WordIn(words[pos + 2], {"break"}))
+    iv.kind = BarKind::LineBreak;
+  else if (WordIn(unit, {"linebreak"}))
+    iv.kind = BarKind::LineBreak;
   else
     return false;
   size_t next = pos + 2;
+  if (WordIn(unit, {"point"})) next = pos + 4;
+  if (WordIn(unit, {"line"})) next = pos + 3;
   if (next < words.size() && WordIn(words[next], {"bar", "bars"})) ++next;
   if (iv.kind == BarKind::Kase && next < words.size()) {
     bool tick = WordIn(words[next], {"tick", "t"});

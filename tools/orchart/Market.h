@@ -24,15 +24,31 @@ struct Date {
   bool operator==(const Date& o) const { return y == o.y && m == o.m && d == o.d; }
 };
 
-enum class BarKind { Tick, Volume, Minute, Daily, Weekly, Monthly, Kase, Kagi };
+enum class BarKind {
+  Tick,
+  Volume,
+  Minute,
+  Daily,
+  Weekly,
+  Monthly,
+  Kase,
+  Kagi,
+  PointFigure,
+  LineBreak,
+  Momentum,
+  Range,
+  Renko
+};
 
 struct Interval {
   BarKind kind = BarKind::Minute;
-  double value = 5;     // bars of `value` minutes, ticks or shares; Kase target range; Kagi reversal
+  double value = 5;     // bars of `value` minutes, ticks or shares; Kase target range; Kagi reversal;
+                        // box size, lines, momentum, range or brick size of the other kinds
   char kaseUnit = 'M';  // Kase bars built on minutes ('M') or ticks ('T')
 
   bool HasValue() const;
-  // As TradeStation shows it in titles: "5 min", "100 Tick Bar", "1000 Share Bar", "Daily", "0.5 Kase Bar".
+  // As TradeStation shows it in titles: "5 min", "100 Tick Bar", "1000 Share Bar", "Daily", "0.5 Kase Bar",
+  // "2 Kagi Bar", "3 Point & Figure", "3 Line Break", "2 Momentum", "3 Range", "4 Renko".
   std::string Text() const;
   // Extension of the symbol cache file: "tik", "eod" or "min".
   std::string CacheExtension() const;
@@ -45,7 +61,8 @@ struct Interval {
 std::string FormatNumber(double v);
 
 // Reads an interval from words: "5 min", "5 minutes", "100 Tick Bar", "100 ticks", "1000 shares",
-// "1000 Share Bar", "Daily", "weekly", "0.5 Kase Bar", "0.5 kase tick", "2 Kagi Bar". Consumes words from
+// "1000 Share Bar", "Daily", "weekly", "0.5 Kase Bar", "0.5 kase tick", "2 Kagi Bar", "3 Point & Figure"
+// (also "3 pf"), "3 Line Break", "2 Momentum", "3 Range", "4 Renko". Consumes words from
 // `pos` on; false (and `pos` unchanged) when the words there are no interval.
 bool ParseInterval(const std::vector<std::string>& words, size_t& pos, Interval& out);
 bool ParseInterval(const std::string& text, Interval& out);

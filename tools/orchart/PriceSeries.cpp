@@ -182,7 +182,7 @@ class Accumulator {
   Bar bar_;
 };
 
-// One day's intraday bars (minute, tick, share, Kase and Kagi kinds).
+// One day's intraday bars (every kind but daily, weekly and monthly).
 std::vector<Bar> IntradayBars(DailyPath& path, const Interval& iv, int serial) {
   std::vector<Bar> out;
   std::vector<MinuteBar> minutes = MinutePath(path, serial);
@@ -221,9 +221,10 @@ std::vector<Bar> IntradayBars(DailyPath& path, const Interval& iv, int serial) {
         close = ++ticksInBar >= value;
       } else if (iv.kind == BarKind::Volume) {
         close = acc.Volume() >= value;
-      } else if (iv.kind == BarKind::Kase) {
-        close = acc.Range() >= price * value / 100;  // target range in percent of the price
-      } else {                                       // Kagi: a new bar on a reversal of `value` percent
+      } else if (iv.kind == BarKind::Kase || iv.kind == BarKind::Momentum || iv.kind == BarKind::Range ||
+                 iv.kind == BarKind::Renko) {
+        close = acc.Range() >= price * value / 100;  // a range in percent of the price
+      } else {  // Kagi, Point & Figure, Line Break: a new bar on a reversal of `value` percent
         if (direction >= 0) extreme = std::max(extreme, price);
         if (direction <= 0) extreme = extreme == 0 ? price : std::min(extreme, price);
         double move = (price - extreme) / extreme * 100;
