@@ -119,6 +119,10 @@ TEST(StandInFormatSymbol, DialogOwnerPagesAndControls) {
   for (int id : {6531, 6675, 7252, 7251, 7254}) EXPECT_TRUE(GetDlgItem(page, id)) << id;
   EXPECT_EQ(ClassOf(GetDlgItem(page, 7254)), "Edit");
   EXPECT_EQ(ClassOf(GetDlgItem(page, 7251)), "Button");
+  EXPECT_EQ(ClassOf(GetDlgItem(page, 7252)), "Button");
+  LONG firstDateType = GetWindowLongA(GetDlgItem(page, 7252), GWL_STYLE) & BS_TYPEMASK;
+  EXPECT_TRUE(firstDateType == BS_CHECKBOX || firstDateType == BS_AUTOCHECKBOX) << "7252 is a check box";
+  EXPECT_EQ(SendMessageA(GetDlgItem(page, 7252), BM_GETCHECK, 0, 0), BST_CHECKED) << "the sample has a first date";
   EXPECT_EQ(TextOf(GetDlgItem(page, 6531)), "12/14/2012");
 
   HWND kinds = GetDlgItem(page, 7272);
@@ -313,6 +317,53 @@ TEST(StandInFormatSymbol, BarsBackAndMinuteInterval) {
   EXPECT_TRUE(WaitFor([&] {
     return testsupport::ReadFile(path).find("BarsBack=2001\r\n") != std::string::npos;
   })) << testsupport::ReadFile(path);
+}
+
+TEST(StandInFormatSymbol, TheFirstDateCheckBoxAloneDecidesTheRange) {
+  StartOptions start;
+  start.workspace = "Sample ES Ticks";  // bars back
+  StandIn ts(start);
+  ASSERT_TRUE(ts.Main());
+  std::string path = ts.WorkspacePath("Sample ES Ticks");
+  FormatDialog f = OpenFormatSymbol(ts);
+  ASSERT_TRUE(f.page);
+  EXPECT_EQ(SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageA(GetDlgItem(f.page, 7251), BM_GETCHECK, 0, 0), BST_CHECKED);
+  SendMessageA(GetDlgItem(f.page, 7252), BM_SETCHECK, BST_CHECKED, 0);  // no click, no notification
+  TypeDate(GetDlgItem(f.page, 6675), 12, 3, 2012);
+  ASSERT_TRUE(WaitFor([&] { return TextOf(GetDlgItem(f.page, 6675)) == "12/03/2012"; }));
+  PostClick(f.dialog, IDOK);
+  ASSERT_TRUE(WaitGone(f.dialog));
+  PostCommand(ts.Main(), 17531);
+  EXPECT_TRUE(WaitFor([&] {
+    return testsupport::ReadFile(path).find("FirstDate=12/3/2012\r\n") != std::string::npos;
+  })) << testsupport::ReadFile(path);
+  EXPECT_EQ(testsupport::ReadFile(path).find("BarsBack="), std::string::npos);
+
+  f = OpenFormatSymbol(ts);
+  ASSERT_TRUE(f.page);
+  EXPECT_EQ(SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0), BST_CHECKED);
+  SendMessageA(GetDlgItem(f.page, 7252), BM_SETCHECK, BST_UNCHECKED, 0);
+  SendMessageA(GetDlgItem(f.page, 7254), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3000"));
+  PostClick(f.dialog, IDOK);
+  ASSERT_TRUE(WaitGone(f.dialog));
+  PostCommand(ts.Main(), 17531);
+  EXPECT_TRUE(WaitFor([&] {
+    return testsupport::ReadFile(path).find("BarsBack=3000\r\n") != std::string::npos;
+  })) << testsupport::ReadFile(path);
+
+  // Clicks choose the mode as well: the check box, then the option.
+  f = OpenFormatSymbol(ts);
+  ASSERT_TRUE(f.page);
+  PostClick(f.page, 7252);
+  EXPECT_TRUE(WaitFor([&] { return SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+  PostClick(f.page, 7252);
+  Sleep(100);
+  EXPECT_EQ(SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0), BST_CHECKED) << "a click chooses, not toggles";
+  PostClick(f.page, 7251);
+  EXPECT_TRUE(WaitFor([&] { return SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0) == BST_UNCHECKED; }));
+  PostClick(f.dialog, IDCANCEL);
+  EXPECT_TRUE(WaitGone(f.dialog));
 }
 
 TEST(StandInFormatSymbol, Version88OkWritesDownloadLogAndCacheOfTheNewSymbol) {

@@ -83,6 +83,7 @@ class SymbolPage : public Dialog {
 
  private:
   void ShowIntervalControls();
+  void ChooseFirstDate(bool firstDate) const;
   BarKind SelectedKind() const;
   HWND ValueEdit(BarKind kind) const;
   HWND KaseUnitCombo() const;
@@ -119,9 +120,11 @@ DialogTemplate SymbolPageTemplate(bool subPages) {
   t.Add("Static", "Last Date:", -1, WS_VISIBLE, 170, 38, 42, 10);
   t.Add(kDateFieldClass, "", tsfacts::kLastDateId, WS_VISIBLE | WS_TABSTOP, 222, 36, 62, 13,
         WS_EX_CLIENTEDGE);
-  t.Add("Button", "Bars Back:", tsfacts::kBarsBackOptionId,
-        WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 170, 58, 50, 10);
-  t.Add("Button", "First Date:", tsfacts::kFirstDateCheckId, WS_VISIBLE | BS_AUTORADIOBUTTON, 170, 78, 50,
+  // "First Date:" is a check box: checked, the range starts at the first date; unchecked, it is a number of
+  // bars back. "Bars Back:" is the option that goes with it. A click on either chooses its mode.
+  t.Add("Button", "Bars Back:", tsfacts::kBarsBackOptionId, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_RADIOBUTTON,
+        170, 58, 50, 10);
+  t.Add("Button", "First Date:", tsfacts::kFirstDateCheckId, WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX, 170, 78, 50,
         10);
   t.Add("Edit", "", tsfacts::kBarsBackEditId, WS_VISIBLE | WS_BORDER | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
         222, 56, 50, 12);
@@ -244,14 +247,18 @@ void SymbolPage::OnInit() {
                settings_.range.first.Valid() ? settings_.range.first : last.AddDays(-30));
   SetDlgItemTextA(Hwnd(), tsfacts::kBarsBackEditId,
                   std::to_string(settings_.range.barsBack ? settings_.range.bars : 500).c_str());
-  CheckRadioButton(Hwnd(), tsfacts::kBarsBackOptionId, tsfacts::kFirstDateCheckId,
-                   settings_.range.barsBack ? tsfacts::kBarsBackOptionId : tsfacts::kFirstDateCheckId);
+  ChooseFirstDate(!settings_.range.barsBack);
   CheckDlgButton(Hwnd(), tsfacts::kApplyRangeCheckId,
                  settings_.applyRangeToAll ? BST_CHECKED : BST_UNCHECKED);
   HWND zone = Item(tsfacts::kTimeZoneComboId);
   SendMessageA(zone, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tsfacts::kTimeZoneExchange));
   SendMessageA(zone, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tsfacts::kTimeZoneLocal));
   SendMessageA(zone, CB_SETCURSEL, EqualNoCase(settings_.timeZone, tsfacts::kTimeZoneLocal) ? 1 : 0, 0);
+}
+
+void SymbolPage::ChooseFirstDate(bool firstDate) const {
+  CheckDlgButton(Hwnd(), tsfacts::kFirstDateCheckId, firstDate ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(Hwnd(), tsfacts::kBarsBackOptionId, firstDate ? BST_UNCHECKED : BST_CHECKED);
 }
 
 BarKind SymbolPage::SelectedKind() const {
@@ -300,9 +307,9 @@ bool SymbolPage::OnCommand(int id, int code, HWND control) {
     ShowIntervalControls();
     return true;
   }
-  // A click message from another program does not move the radio mark by itself.
+  // Neither button changes its mark by itself (a click message from another program must work too).
   if ((id == tsfacts::kBarsBackOptionId || id == tsfacts::kFirstDateCheckId) && code == BN_CLICKED) {
-    CheckRadioButton(Hwnd(), tsfacts::kBarsBackOptionId, tsfacts::kFirstDateCheckId, id);
+    ChooseFirstDate(id == tsfacts::kFirstDateCheckId);
     return true;
   }
   return false;
@@ -343,7 +350,8 @@ bool SymbolPage::Read(ChartSettings& out, std::string& error) const {
   track.interval = iv;
 
   out.range.last = GetDateField(Item(tsfacts::kLastDateId));
-  if (IsDlgButtonChecked(Hwnd(), tsfacts::kBarsBackOptionId) == BST_CHECKED) {
+  // The first date check box alone decides (whatever the option's mark says).
+  if (IsDlgButtonChecked(Hwnd(), tsfacts::kFirstDateCheckId) != BST_CHECKED) {
     int bars = std::atoi(Trimmed(ItemText(tsfacts::kBarsBackEditId)).c_str());
     if (bars < 1) {
       error = "The number of bars back must be at least 1.";
