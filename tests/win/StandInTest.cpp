@@ -218,6 +218,34 @@ TEST(StandInChart, Version91WritesNoDownloadLogNorCache) {
   EXPECT_FALSE(testsupport::FileExists(ts.Folder() + "/Program/Cache/M/MSFT.min"));
 }
 
+TEST(StandInChart, Version88MultiDataChartLogsEachDataTrackInTurn) {
+  StartOptions setup;
+  setup.version = "8.8";
+  setup.workspace = "Sample Multi Data";  // MSFT and SPY
+  setup.control = "ChartLoadMs=3000\n";
+  StandIn ts(setup);
+  ASSERT_TRUE(ts.Main());
+  std::string log = ts.Folder() + "/Logs/archmsgs.log";
+  ASSERT_TRUE(WaitFor([&] { return Read(log).find("Downloading, request for MSFT, ") != std::string::npos; }))
+      << Read(log);
+  std::string early = Read(log);
+  EXPECT_EQ(early.find("SPY"), std::string::npos) << "while Data1 loads its line is the newest\n" << early;
+  ASSERT_TRUE(WaitFor([&] { return Read(log).find("Success, request for SPY (") != std::string::npos; }, 8000))
+      << Read(log);
+  std::string text = Read(log);
+  size_t msftDown = text.find(", Downloading, request for MSFT, 5 min, ");
+  size_t msftDone = text.find(", Success, request for MSFT (");
+  size_t spyDown = text.find(", Downloading, request for SPY, 5 min, ");
+  size_t spyDone = text.find(", Success, request for SPY (");
+  ASSERT_NE(msftDown, std::string::npos) << text;
+  ASSERT_NE(spyDown, std::string::npos) << text;
+  EXPECT_LT(msftDown, msftDone) << text;
+  EXPECT_LT(msftDone, spyDown) << text;
+  EXPECT_LT(spyDown, spyDone) << text;
+  EXPECT_TRUE(WaitFor([&] { return ts.ActivityLog().find("chart loaded") != std::string::npos; }));
+  EXPECT_TRUE(testsupport::FileExists(ts.Folder() + "/Program/Cache/S/SPY.min"));
+}
+
 TEST(StandInChart, Version88CacheKeepsBeingRewrittenWhileTheChartLoads) {
   StartOptions setup;
   setup.version = "8.8";

@@ -181,15 +181,10 @@ void Chart::StartLoad() {
   loaded_ = false;
   loading_ = true;
   loadStart_ = GetTickCount();
+  loadTrack_ = 0;
   bars_.clear();
   app.Log("chart loading: %s", Title().c_str());
-  if (app.IsBeforeVersion91()) {
-    for (const DataTrack& t : settings_.tracks) {
-      AppendToFile(app.folder + "/" + tsfacts::kDownloadLog,
-                   Timestamp() + ", Downloading, request for " + t.symbol + ", " + t.interval.Text() + ", " +
-                       std::to_string(settings_.range.barsBack ? settings_.range.bars : 5000) + " bars.\r\n");
-    }
-  }
+  LogDownloadStart(0);
   if (app.options.Flag("ChartingBox")) ShowChartingBox(settings_.tracks.front().symbol);
   app.CrashPoint("ChartLoad");
   if (view_) {
@@ -199,20 +194,51 @@ void Chart::StartLoad() {
   }
 }
 
-void Chart::WriteCacheFiles() {
+void Chart::LogDownloadStart(size_t track) {
   App& app = App::Get();
-  if (!app.IsBeforeVersion91()) return;
-  for (const DataTrack& t : settings_.tracks) {
-    std::string path = CachePath(t.symbol, t.interval);
-    MakeFolders(path.substr(0, path.rfind('/')));
-    char line[128];
-    std::snprintf(line, sizeof line, "%s %s loading since %lu, now %lu\r\n", t.symbol.c_str(),
-                  t.interval.Text().c_str(), static_cast<unsigned long>(loadStart_),
-                  static_cast<unsigned long>(GetTickCount()));
-    WriteWholeFile(path, line);
-  }
+  if (!app.IsBeforeVersion91() || track >= settings_.tracks.size()) return;
+  const DataTrack& t = settings_.tracks[track];
+  AppendToFile(app.folder + "/" + tsfacts::kDownloadLog,
+               Timestamp() + ", Downloading, request for " + t.symbol + ", " + t.interval.Text() + ", " +
+                   std::to_string(settings_.range.barsBack ? settings_.range.bars : 5000) + " bars.\r\n");
 }
 
+void Chart::LogDownloadDone(size_t track) {
+  App& app = App::Get();
+  if (!app.IsBeforeVersion91() || track >= settings_.tracks.size()) return;
+  const DataTrack& t = settings_.tracks[track];
+  std::vector<Bar> bars = BuildBars(t.symbol, t.interval, settings_.range);
+  std::string cache;
+  for (const Bar& b : bars) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%d,%04d,%.4f,%.4f,%.4f,%.4f,%.0f\r\n", b.date, b.time, b.open, b.high,
+                  b.low, b.close, b.volume);
+    cache += line;
+  }
+  std::string path = CachePath(t.symbol, t.interval);
+  MakeFolders(path.substr(0, path.rfind('/')));
+  WriteWholeFile(path, cache);
+  AppendToFile(app.folder + "/" + tsfacts::kDownloadLog,
+               Timestamp() + ", Success, request for " + t.symbol + " (" + std::to_string(bars.size()) +
+                   " bars).\r\n");
+}
+
+// The cache file of the track that is loading keeps changing.
+void Chart::WriteCacheFiles() {
+  App& app = App::Get();
+  if (!app.IsBeforeVersion91() || loadTrack_ >= settings_.tracks.size()) return;
+  const DataTrack& t = settings_.tracks[loadTrack_];
+  std::string path = CachePath(t.symbol, t.interval);
+  MakeFolders(path.substr(0, path.rfind('/')));
+  char line[128];
+  std::snprintf(line, sizeof line, "%s %s loading since %lu, now %lu\r\n", t.symbol.c_str(),
+                t.interval.Text().c_str(), static_cast<unsigned long>(loadStart_),
+                static_cast<unsigned long>(GetTickCount()));
+  WriteWholeFile(path, line);
+}
+
+// The data tracks load one after the other, sharing the load time; each one is logged as it starts and
+// as it ends.
 void Chart::LoadTick() {
   App& app = App::Get();
   if (!loading_) {
@@ -222,7 +248,17 @@ void Chart::LoadTick() {
   WriteCacheFiles();
   DWORD elapsed = GetTickCount() - loadStart_;
   if (app.options.Flag("NeverLoad")) return;
-  if (elapsed >= static_cast<DWORD>(app.options.Ms("ChartLoadMs", 2500, 60))) FinishLoad();
+  const DWORD total = static_cast<DWORD>(std::max(1, app.options.Ms("ChartLoadMs", 2500, 60)));
+  const size_t tracks = settings_.tracks.size();
+  while (loading_ && loadTrack_ < tracks && elapsed >= total * (loadTrack_ + 1) / tracks) {
+    LogDownloadDone(loadTrack_);
+    ++loadTrack_;
+    if (loadTrack_ < tracks) {
+      LogDownloadStart(loadTrack_);
+      WriteCacheFiles();
+    }
+  }
+  if (loadTrack_ >= tracks) FinishLoad();
 }
 
 void Chart::FinishLoad() {
@@ -230,25 +266,6 @@ void Chart::FinishLoad() {
   KillTimer(view_, kLoadTimer);
   const DataTrack& data1 = settings_.tracks.front();
   bars_ = BuildBars(data1.symbol, data1.interval, settings_.range);
-  if (app.IsBeforeVersion91()) {
-    std::string cache;
-    for (const Bar& b : bars_) {
-      char line[160];
-      std::snprintf(line, sizeof line, "%d,%04d,%.4f,%.4f,%.4f,%.4f,%.0f\r\n", b.date, b.time, b.open, b.high,
-                    b.low, b.close, b.volume);
-      cache += line;
-    }
-    for (const DataTrack& t : settings_.tracks) {
-      std::string path = CachePath(t.symbol, t.interval);
-      MakeFolders(path.substr(0, path.rfind('/')));
-      WriteWholeFile(path, cache);
-      size_t count =
-          t.symbol == data1.symbol ? bars_.size() : BuildBars(t.symbol, t.interval, settings_.range).size();
-      AppendToFile(
-          app.folder + "/" + tsfacts::kDownloadLog,
-          Timestamp() + ", Success, request for " + t.symbol + " (" + std::to_string(count) + " bars).\r\n");
-    }
-  }
   loading_ = false;
   loaded_ = true;
   app.Log("chart loaded: %s (%zu bars)", Title().c_str(), bars_.size());

@@ -73,6 +73,9 @@ class Chart {
   void FinishLoad();
   void Paint(HDC dc, const RECT& rc);
   void WriteCacheFiles();
+  // The download log's lines for one data track (before 9.1).
+  void LogDownloadStart(size_t track);
+  void LogDownloadDone(size_t track);
 
   Workspace& owner_;
   ChartSettings settings_;
@@ -82,6 +85,7 @@ class Chart {
   bool loaded_ = false;
   bool loading_ = false;
   DWORD loadStart_ = 0;
+  size_t loadTrack_ = 0;  // the data track loading now; tracks load one after the other
   std::vector<Bar> bars_;
 };
 
