@@ -264,6 +264,17 @@ TEST(StandInFormatSymbol, DateFieldsTakeDigitsFieldByField) {
   HWND first = GetDlgItem(f.page, 6675);
   TypeDate(first, 12, 31, 2009);
   EXPECT_TRUE(WaitFor([&] { return TextOf(first) == "12/31/2009"; })) << TextOf(first);
+
+  // The day is kept until the year is typed: 02/29/2024 over a field that shows a year without 29 February.
+  SendMessageA(first, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3/15/2023"));
+  TypeDate(first, 2, 29, 2024);
+  EXPECT_TRUE(WaitFor([&] { return TextOf(first) == "02/29/2024"; })) << TextOf(first);
+  // ... and a day the month does not have is cut to the month's length when the field is left.
+  TypeDate(first, 2, 31, 2023);
+  EXPECT_TRUE(WaitFor([&] { return TextOf(first) == "02/31/2023"; })) << TextOf(first);
+  PostMessageA(last, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+  PostMessageA(last, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+  EXPECT_TRUE(WaitFor([&] { return TextOf(first) == "02/28/2023"; })) << TextOf(first);
 }
 
 TEST(StandInFormatSymbol, OkChangesSymbolIntervalAndDateRange) {

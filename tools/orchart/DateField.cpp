@@ -154,8 +154,9 @@ LRESULT CALLBACK DateFieldProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_KEYDOWN:
+      // Moving between fields keeps the day as typed: the year may still come (02/29 then 2024); the
+      // day is limited to the month's length when the field loses the focus or is read.
       if (wp == VK_RIGHT || wp == VK_LEFT) {
-        s->date = Normalized(s->date);
         s->field = (s->field + (wp == VK_RIGHT ? 1 : 2)) % 3;
         s->typed.clear();
         Store(hwnd, s);
@@ -168,8 +169,14 @@ LRESULT CALLBACK DateFieldProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
-    case WM_SETFOCUS:
     case WM_KILLFOCUS:
+      if (s) {
+        s->date = Normalized(s->date);
+        s->typed.clear();
+        Store(hwnd, s);
+      }
+      break;
+    case WM_SETFOCUS:
     case WM_ENABLE:
       InvalidateRect(hwnd, nullptr, TRUE);
       break;
