@@ -178,10 +178,12 @@ TEST(StandInFormatSymbol, EveryBarKindOfTheTimeframesIsOfferedWithItsValue) {
     const char* entry;
     const char* value;
     const char* shown;  // the interval as the chart title shows it
+    const char* label;  // of its value edit
   };
-  for (Kind k : {Kind{"Line Break", "3", "3 Line Break"}, Kind{"Momemntum", "2", "2 Momentum"},
-                 Kind{"Range", "3", "3 Range"}, Kind{"Renko", "4", "4 Renko"},
-                 Kind{"Point & Figure", "2", "2 Point & Figure"}}) {
+  for (Kind k : {Kind{"Line Break", "3", "3 Line Break", "Lines:"},
+                 Kind{"Momemntum", "2", "2 Momentum", "Momentum:"}, Kind{"Range", "3", "3 Range", "Range:"},
+                 Kind{"Renko", "4", "4 Renko", "Brick Size:"},
+                 Kind{"Point & Figure", "2", "2 Point & Figure", "Box Size:"}}) {
     FormatDialog f = OpenFormatSymbol(ts);
     ASSERT_TRUE(f.page) << k.entry;
     HWND list = GetDlgItem(f.page, 7272);
@@ -192,8 +194,7 @@ TEST(StandInFormatSymbol, EveryBarKindOfTheTimeframesIsOfferedWithItsValue) {
     EXPECT_LE(last.bottom, client.bottom) << "every entry is visible without scrolling";
     ASSERT_TRUE(ClickListBoxEntry(list, k.entry)) << k.entry;
     IntervalField field;
-    ASSERT_TRUE(WaitFor([&] { return (field = VisibleIntervalField(f.page)).edit != nullptr; })) << k.entry;
-    EXPECT_FALSE(field.label.empty()) << k.entry;
+    ASSERT_TRUE(WaitFor([&] { return (field = VisibleIntervalField(f.page)).label == k.label; })) << k.entry;
     SendMessageA(field.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(k.value));
     PostClick(f.dialog, IDOK);
     EXPECT_TRUE(WaitGone(f.dialog)) << k.entry;
@@ -306,6 +307,24 @@ TEST(StandInFormatSymbol, OkChangesSymbolIntervalAndDateRange) {
   EXPECT_NE(saved.find("Interval=Daily\r\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("FirstDate=1/3/2011\r\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("LastDate=12/14/2012\r\n"), std::string::npos) << saved;
+}
+
+TEST(StandInFormatSymbol, ARangeWithoutBarsStillFinishesLoading) {
+  StandIn ts;
+  ASSERT_TRUE(ts.Main());
+  FormatDialog f = OpenFormatSymbol(ts);
+  ASSERT_TRUE(f.page);
+  HWND page = f.page;
+  ASSERT_TRUE(ClickListBoxEntry(GetDlgItem(page, 7272), "Daily"));
+  TypeDate(GetDlgItem(page, 6531), 12, 16, 2012);  // a Sunday
+  PostClick(page, 7252);
+  TypeDate(GetDlgItem(page, 6675), 12, 15, 2012);  // the Saturday before
+  ASSERT_TRUE(WaitFor([&] { return TextOf(GetDlgItem(page, 6675)) == "12/15/2012"; }));
+  PostClick(f.dialog, IDOK);
+  ASSERT_TRUE(WaitGone(f.dialog));
+  ASSERT_TRUE(WaitFor([&] { return ts.ActivityLog().find("MSFT Daily [NASDAQ] Microsoft Corp (0 bars)") != std::string::npos; }))
+      << ts.ActivityLog();
+  EXPECT_TRUE(WaitFor([&] { return CountColours(FirstChartView(ts)) >= 3; })) << CountColours(FirstChartView(ts));
 }
 
 TEST(StandInFormatSymbol, BarsBackAndMinuteInterval) {

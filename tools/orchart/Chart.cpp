@@ -376,9 +376,41 @@ void Chart::Paint(HDC dc, const RECT& rc) {
   HBRUSH back = CreateSolidBrush(kBackground);
   FillRect(dc, &rc, back);
   DeleteObject(back);
-  if (!loaded_ || bars_.empty()) return;
-
+  if (!loaded_) return;
   const int axisWidth = 64, timeAxis = 18, header = 18;
+  if (bars_.empty()) {
+    // A loaded chart whose range holds no bars: its axes, grid and header are drawn all the same.
+    const int right = std::max(10, static_cast<int>(rc.right) - axisWidth);
+    const int bottom = std::max(header + 10, static_cast<int>(rc.bottom) - timeAxis);
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    HPEN grid = CreatePen(PS_DOT, 1, RGB(70, 70, 70));
+    HPEN axis = CreatePen(PS_SOLID, 1, RGB(160, 160, 160));
+    HGDIOBJ oldPen = SelectObject(dc, grid);
+    for (int k = 0; k <= 5; ++k) {
+      int yy = header + (bottom - header) * k / 5;
+      MoveToEx(dc, 0, yy, nullptr);
+      LineTo(dc, right, yy);
+    }
+    SelectObject(dc, axis);
+    MoveToEx(dc, right, header, nullptr);
+    LineTo(dc, right, bottom);
+    LineTo(dc, 0, bottom);
+    SelectObject(dc, oldPen);
+    DeleteObject(grid);
+    DeleteObject(axis);
+    const DataTrack& t = settings_.tracks.front();
+    std::string text = t.symbol + " - " + t.interval.Text() + "   " + LookupSymbol(t.symbol).exchange +
+                       "   no bars in the date range";
+    SetTextColor(dc, RGB(255, 255, 255));
+    TextOutA(dc, 4, 2, text.c_str(), static_cast<int>(text.size()));
+    std::string range = settings_.range.LastOrToday().Text();
+    SetTextColor(dc, RGB(160, 160, 255));
+    TextOutA(dc, 4, bottom + 2, range.c_str(), static_cast<int>(range.size()));
+    SelectObject(dc, oldFont);
+    return;
+  }
+
   const int width = std::max(10, static_cast<int>(rc.right) - axisWidth);
   const int priceTop = header, priceBottom = static_cast<int>(rc.bottom) - timeAxis - (rc.bottom / 5);
   const int volumeTop = priceBottom + 6, volumeBottom = static_cast<int>(rc.bottom) - timeAxis;
