@@ -459,6 +459,59 @@ TEST(StandInFormatSymbol, TimeZoneFaultRaisesTheDifferentTimeZonesBox) {
   EXPECT_NE(StaticTexts(box).find("different time zones"), std::string::npos) << StaticTexts(box);
 }
 
+namespace {
+int VisibleTopsTitled(DWORD pid, const std::string& prefix) {
+  int n = 0;
+  for (HWND h : TopWindows(pid))
+    if (IsWindowVisible(h) && TextOf(h).rfind(prefix, 0) == 0) ++n;
+  return n;
+}
+}  // namespace
+
+TEST(StandInFormatSymbol, RepeatedCommandsBringTheOpenDialogForward) {
+  {
+    StandIn ts;
+    ASSERT_TRUE(ts.Main());
+    HWND view = FirstChartView(ts);
+    ASSERT_TRUE(view);
+    for (int i = 0; i < 3; ++i) PostCommand(view, 17556);
+    HWND dialog = WaitTop(ts.Pid(), "#32770", "Format Symbol -");
+    ASSERT_TRUE(dialog);
+    Sleep(500);
+    PostCommand(view, 17556);
+    Sleep(500);
+    EXPECT_EQ(VisibleTopsTitled(ts.Pid(), "Format Symbol -"), 1);
+    EXPECT_TRUE(IsWindow(dialog));
+    PostClick(dialog, IDCANCEL);
+    EXPECT_TRUE(WaitGone(dialog));
+  }
+  {
+    StartOptions start;
+    start.workspace = "Sample Multi Data";
+    StandIn ts(start);
+    ASSERT_TRUE(ts.Main());
+    HWND view = FirstChartView(ts);
+    ASSERT_TRUE(view);
+    for (int i = 0; i < 3; ++i) PostCommand(view, 17556);
+    HWND dialog = WaitTop(ts.Pid(), "#32770", "Format Symbols");
+    ASSERT_TRUE(dialog);
+    Sleep(500);
+    PostCommand(view, 17556);
+    Sleep(500);
+    EXPECT_EQ(VisibleTopsTitled(ts.Pid(), "Format Symbols"), 1);
+    PostClick(dialog, 6635);
+    HWND format = WaitTop(ts.Pid(), "#32770", "Format Symbol -");
+    ASSERT_TRUE(format);
+    PostCommand(view, 17556);
+    PostClick(dialog, 6635);
+    Sleep(500);
+    EXPECT_EQ(VisibleTopsTitled(ts.Pid(), "Format Symbol -"), 1);
+    EXPECT_EQ(VisibleTopsTitled(ts.Pid(), "Format Symbols"), 1);
+    PostClick(format, IDCANCEL);
+    EXPECT_TRUE(WaitGone(format));
+  }
+}
+
 TEST(StandInFormatSymbol, MultiDataChartOpensFormatSymbols) {
   StartOptions start;
   start.workspace = "Sample Multi Data";

@@ -490,9 +490,19 @@ bool FormatSymbolDialog::OnCommand(int id, int code, HWND control) {
   return true;
 }
 
+// Brings an open dialog to the front instead of opening a second one.
+void BringForward(Dialog* open) {
+  BringWindowToTop(open->Hwnd());
+  SetForegroundWindow(open->Hwnd());
+}
+
 void ShowFormatSymbol(Chart* chart, size_t track) {
   App::Get().OpenDialogLater("FormatSymbol", [chart, track] {
     App& app = App::Get();
+    if (auto* open = DialogRegistry::Find<FormatSymbolDialog>()) {
+      BringForward(open);
+      return;
+    }
     if (!app.IsOpenChart(chart) || track >= chart->Settings().tracks.size()) return;
     const DataTrack& t = chart->Settings().tracks[track];
     std::string title =
@@ -600,6 +610,10 @@ void RefreshFormatSymbols() {
 void ShowFormatSymbols(Chart* chart) {
   App::Get().OpenDialogLater("FormatSymbols", [chart] {
     App& app = App::Get();
+    if (auto* open = DialogRegistry::Find<FormatSymbolsDialog>()) {
+      BringForward(open);
+      return;
+    }
     if (!app.IsOpenChart(chart)) return;
     DialogTemplate t(tsfacts::kFormatSymbolsTitle,
                      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 280, 150);
@@ -617,6 +631,15 @@ void ShowFormatSymbols(Chart* chart) {
 
 void OpenFormatSymbol(Chart& chart) {
   App::Get().CrashPoint("FormatSymbol");
+  // While a format dialog is open the command brings it forward (the single-track one is in front).
+  if (auto* open = DialogRegistry::Find<FormatSymbolDialog>()) {
+    BringForward(open);
+    return;
+  }
+  if (auto* open = DialogRegistry::Find<FormatSymbolsDialog>()) {
+    BringForward(open);
+    return;
+  }
   if (chart.Settings().tracks.size() > 1)
     ShowFormatSymbols(&chart);
   else
