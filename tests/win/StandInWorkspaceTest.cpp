@@ -261,6 +261,41 @@ TEST(StandInWorkspaces, SaveWorkspaceAsWritesANewFileAndRenamesTheWorkspace) {
   })) << TextOf(ts.Main());
 }
 
+TEST(StandInWorkspaces, SaveWorkspaceAsWriteFailureShowsItsBoxInsideTheFileDialog) {
+  StandIn ts;
+  ASSERT_TRUE(ts.Main());
+  std::string locked = ts.Folder() + "/MyWork/Locked.tsw";
+  testsupport::WriteFile(locked, "kept\r\n");
+  // Held open without sharing: TradeStation cannot write it.
+  HANDLE hold = CreateFileA(Backslashed(locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(hold, INVALID_HANDLE_VALUE);
+  PostCommand(ts.Main(), 17793);
+  HWND dialog = WaitTop(ts.Pid(), "#32770", "Save Workspace As", 10000);
+  ASSERT_TRUE(dialog);
+  SendMessageA(FileNameControl(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Backslashed(locked).c_str()));
+  PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  // The file exists: the dialog asks first whether to replace it.
+  HWND box = WaitOwnedBox(ts.Pid(), dialog, "Save Workspace As");
+  ASSERT_TRUE(box);
+  if (GetDlgItem(box, IDYES)) {
+    PostClick(box, IDYES);
+    EXPECT_TRUE(WaitGone(box));
+    box = WaitOwnedBox(ts.Pid(), dialog, "Save Workspace As");
+    ASSERT_TRUE(box);
+  }
+  EXPECT_NE(StaticTexts(box).find("Unable to save the workspace"), std::string::npos) << StaticTexts(box);
+  EXPECT_FALSE(FindTop(ts.Pid(), "#32770", "TradeStation")) << "no box under the main window";
+  PostClick(box, IDOK);
+  EXPECT_TRUE(WaitGone(box));
+  EXPECT_TRUE(IsWindow(dialog)) << "the file dialog stays open";
+  PostCommand(dialog, IDCANCEL);
+  EXPECT_TRUE(WaitGone(dialog));
+  CloseHandle(hold);
+  EXPECT_EQ(testsupport::ReadFile(locked), "kept\r\n");
+  EXPECT_NE(TextOf(ts.Main()).find(" - Tavrin Sample - "), std::string::npos) << TextOf(ts.Main());
+}
+
 TEST(StandInWorkspaces, ClosingAChangedWorkspaceAsksAndNoKeepsTheFile) {
   StandIn ts;
   ASSERT_TRUE(ts.Main());

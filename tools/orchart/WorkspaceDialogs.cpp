@@ -154,6 +154,31 @@ void SaveActiveWorkspace() {
     ShowTradeStationError(app.main, "Unable to save the workspace.\r\n" + error);
 }
 
+// The workspace is written while the file dialog is still up: a failure shows its box inside the dialog,
+// which stays open for another name.
+UINT_PTR CALLBACK SaveAsHook(HWND hook, UINT msg, WPARAM wp, LPARAM lp) {
+  (void)wp;
+  if (msg == WM_INITDIALOG) {
+    SetWindowLongPtrA(hook, GWLP_USERDATA, static_cast<LONG_PTR>(reinterpret_cast<OPENFILENAMEA*>(lp)->lCustData));
+    return 0;
+  }
+  if (msg != WM_NOTIFY || reinterpret_cast<NMHDR*>(lp)->code != CDN_FILEOK) return 0;
+  App& app = App::Get();
+  auto* ws = reinterpret_cast<Workspace*>(GetWindowLongPtrA(hook, GWLP_USERDATA));
+  if (!ws || !StillOpen(ws)) return 0;
+  auto* notify = reinterpret_cast<OFNOTIFYA*>(lp);
+  std::string path = notify->lpOFN->lpstrFile;
+  app.CrashPoint("SaveWorkspace");
+  std::string error;
+  if (ws->Save(path, error)) return 0;
+  BoxSpec spec;
+  spec.title = tsfacts::kSaveWorkspaceAsTitle;
+  spec.text = "Unable to save the workspace.\r\n" + error;
+  ShowBox(GetParent(hook), spec);
+  SetWindowLongPtrA(hook, DWLP_MSGRESULT, 1);  // keep the file dialog open
+  return 1;
+}
+
 void ShowSaveWorkspaceAsDialog() {
   App& app = App::Get();
   if (!app.activeWorkspace) return;
@@ -174,14 +199,15 @@ void ShowSaveWorkspaceAsDialog() {
     ofn.lpstrInitialDir = folder.c_str();
     ofn.lpstrTitle = tsfacts::kSaveWorkspaceAsTitle;
     ofn.lpstrDefExt = "tsw";
-    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
+                OFN_ENABLEHOOK | OFN_ENABLESIZING;
+    ofn.lpfnHook = SaveAsHook;
+    ofn.lCustData = reinterpret_cast<LPARAM>(ws);
     gFileDialogOpen = true;
     BOOL chosen = GetSaveFileNameA(&ofn);
     gFileDialogOpen = false;
-    if (!chosen || !StillOpen(ws)) return;
-    app.CrashPoint("SaveWorkspace");
-    std::string error;
-    if (!ws->Save(file, error)) ShowTradeStationError(app.main, "Unable to save the workspace.\r\n" + error);
+    if (!chosen) return;
+    app.Log("workspace saved as: %s", file);  // written by the hook
     PostMessageA(app.main, kUpdateTitleMessage, 0, 0);
   });
 }
