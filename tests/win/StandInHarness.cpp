@@ -256,15 +256,22 @@ std::string ComboText(HWND combo, int index) {
   return EntryText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
 }
 
+// Under Wine the very first click into a freshly shown dialog of a new process is now and then lost
+// (the window is still being activated), so the click is repeated, a bounded number of times, until
+// the selection shows it.
 bool ClickListBoxEntry(HWND list, const std::string& text) {
+  if (!WaitFor([&] { return IsWindowVisible(list) != FALSE; }, 2000)) return false;
   int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
   int y = 0;
   for (int i = 0; i < count; ++i) {
     if (ListBoxText(list, i) == text) {
-      PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, y));
-      Sleep(10);
-      PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(1, y));
-      return WaitFor([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == i; }, 2000);
+      for (int attempt = 0; attempt < 3; ++attempt) {
+        PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, y));
+        Sleep(10);
+        PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(1, y));
+        if (WaitFor([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == i; }, 1000)) return true;
+      }
+      return false;
     }
     y += static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, static_cast<WPARAM>(i), 0));
   }
