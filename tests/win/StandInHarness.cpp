@@ -256,6 +256,20 @@ std::string ComboText(HWND combo, int index) {
   return EntryText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
 }
 
+HWND WaitOwned(DWORD pid, HWND parent, const std::string& title, int ms) {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND h : TopWindows(pid))
+          if (IsWindowVisible(h) && GetParent(h) == parent && ClassOf(h) == "#32770" &&
+              TextOf(h).rfind(title, 0) == 0)
+            return (found = h) != nullptr;
+        return false;
+      },
+      ms);
+  return found;
+}
+
 // Under Wine the very first click into a freshly shown dialog of a new process is now and then lost
 // (the window is still being activated), so the click is repeated, a bounded number of times, until
 // the selection shows it.

@@ -52,6 +52,8 @@ std::vector<HWND> Descendants(HWND parent);
 // First top-level window of the process whose class equals `cls` (empty: any) and title begins with `title`.
 HWND FindTop(DWORD pid, const std::string& cls, const std::string& title);
 HWND WaitTop(DWORD pid, const std::string& cls, const std::string& title, int ms = 5000);
+// A visible "#32770" window of the process whose parent is `parent` and whose title begins with `title`.
+HWND WaitOwned(DWORD pid, HWND parent, const std::string& title, int ms = 5000);
 // The n-th descendant of `parent` of the class (0-based).
 HWND FindDescendant(HWND parent, const std::string& cls, int n = 0);
 // Direct children of `parent` of the class.

@@ -95,20 +95,6 @@ bool TypeInPlace(HWND list, const std::string& text) {
   return WaitGone(edit, 2000);
 }
 
-HWND WaitOwned(DWORD pid, HWND parent, const std::string& title, int ms) {
-  HWND found = nullptr;
-  WaitFor(
-      [&] {
-        for (HWND h : TopWindows(pid))
-          if (IsWindowVisible(h) && GetParent(h) == parent && ClassOf(h) == "#32770" &&
-              TextOf(h).rfind(title, 0) == 0)
-            return (found = h) != nullptr;
-        return false;
-      },
-      ms);
-  return found;
-}
-
 HWND OptimizeSelectedRow(const StandIn& ts, const InputsDialog& inputs, const std::string& start,
                          const std::string& stop, const std::string& increment) {
   PostClick(inputs.page, 8330);

@@ -36,8 +36,6 @@ bool TypeInPlace(HWND list, const std::string& text);
 // open when the stand-in refused the range) or nullptr when it did not appear.
 HWND OptimizeSelectedRow(const StandIn& ts, const InputsDialog& inputs, const std::string& start,
                          const std::string& stop, const std::string& increment);
-// A "#32770" window of the process whose GetParent is `parent` and whose title begins with `title`.
-HWND WaitOwned(DWORD pid, HWND parent, const std::string& title, int ms = 5000);
 
 // Confirms the inputs dialog, then the strategies dialog (optionally choosing the method first).
 void ConfirmStrategies(const InputsDialog& inputs, const StrategiesDialog& strategies,

@@ -29,20 +29,6 @@ HWND FileNameControl(HWND dialog) {
   return h ? h : GetDlgItem(dialog, 1148);
 }
 
-// A "#32770" window whose parent is `parent` and whose title begins with `title`.
-HWND WaitOwnedBox(DWORD pid, HWND parent, const std::string& title, int ms = 5000) {
-  HWND found = nullptr;
-  WaitFor(
-      [&] {
-        for (HWND h : TopWindows(pid))
-          if (IsWindowVisible(h) && GetParent(h) == parent && ClassOf(h) == "#32770" &&
-              TextOf(h).rfind(title, 0) == 0)
-            return (found = h) != nullptr;
-        return false;
-      },
-      ms);
-  return found;
-}
 
 void ExpectFileDialogControls(HWND dialog) {
   EXPECT_TRUE(GetDlgItem(dialog, 1136)) << "file type combo";
@@ -157,7 +143,7 @@ TEST(StandInWorkspaces, MissingFileRaisesABoxInsideTheFileDialog) {
   std::string missing = Backslashed(ts.Folder() + "/MyWork/No Such Workspace.tsw");
   SendMessageA(FileNameControl(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(missing.c_str()));
   PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-  HWND box = WaitOwnedBox(ts.Pid(), dialog, "Open Workspace");
+  HWND box = WaitOwned(ts.Pid(), dialog, "Open Workspace");
   ASSERT_TRUE(box) << "a #32770 child of the file dialog titled Open Workspace";
   EXPECT_NE(StaticTexts(box).find("not found"), std::string::npos) << StaticTexts(box);
   PostClick(box, IDOK);
@@ -179,7 +165,7 @@ TEST(StandInWorkspaces, InjectedOpenErrorInsideTheFileDialog) {
   SendMessageA(FileNameControl(dialog), WM_SETTEXT, 0,
                reinterpret_cast<LPARAM>(Backslashed(ts.WorkspacePath("Tavrin Sample")).c_str()));
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-  HWND box = WaitOwnedBox(ts.Pid(), dialog, "Open Workspace");
+  HWND box = WaitOwned(ts.Pid(), dialog, "Open Workspace");
   ASSERT_TRUE(box);
   EXPECT_FALSE(IsWindowEnabled(dialog)) << "the box is modal over the file dialog";
   SendMessageA(box, WM_CLOSE, 0, 0);
@@ -276,12 +262,12 @@ TEST(StandInWorkspaces, SaveWorkspaceAsWriteFailureShowsItsBoxInsideTheFileDialo
   SendMessageA(FileNameControl(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Backslashed(locked).c_str()));
   PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   // The file exists: the dialog asks first whether to replace it.
-  HWND box = WaitOwnedBox(ts.Pid(), dialog, "Save Workspace As");
+  HWND box = WaitOwned(ts.Pid(), dialog, "Save Workspace As");
   ASSERT_TRUE(box);
   if (GetDlgItem(box, IDYES)) {
     PostClick(box, IDYES);
     EXPECT_TRUE(WaitGone(box));
-    box = WaitOwnedBox(ts.Pid(), dialog, "Save Workspace As");
+    box = WaitOwned(ts.Pid(), dialog, "Save Workspace As");
     ASSERT_TRUE(box);
   }
   EXPECT_NE(StaticTexts(box).find("Unable to save the workspace"), std::string::npos) << StaticTexts(box);
