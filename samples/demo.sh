@@ -29,7 +29,7 @@ cp -r "$ROOT/samples/TavrinDemo" "$WORK/TavrinDemo"
 section "Summary of the sample run folder (the optimisation list is skipped)"
 "$TAVRINC" summary "$WORK/TavrinDemo/SEQ_0001"
 
-section "The stand-in TradeStation under Wine: a chart of the sample workspace, then the Format Symbol dialog"
+section "The stand-in TradeStation under Wine: a chart, Format Symbol, Format Strategy with a range, the optimisation and the performance report"
 shots="$WORK/screenshots"
 bash "$ROOT/tools/orchart/demo.sh" "$BUILD/win" "$shots"
 ls -1 "$shots"/*.png
