@@ -468,16 +468,26 @@ int CXML::CloseTag() {
   return --m_depth;
 }
 
+namespace {
+
+// "ERROR#n:" or "WARNING#n:", the text, then where in which file it was met.
+std::string LocatedMessage(const char* kind, size_t number, const std::string& text, int line, int col,
+                           const std::string& fileName) {
+  char head[64];
+  snprintf(head, sizeof(head), "%s#%d:\n", kind, static_cast<int>(number));
+  char tail[64];
+  snprintf(tail, sizeof(tail), "\n\nLine %d, Column %d\nFile ", line, col);
+  return head + text + tail + fileName;
+}
+
+}  // namespace
+
 void CXML::AddErr(const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);
   std::string text = VFormat(fmt, args);
   va_end(args);
-  char head[64];
-  snprintf(head, sizeof(head), "ERROR#%d:\n", static_cast<int>(m_errors.size()) + 1);
-  char tail[64];
-  snprintf(tail, sizeof(tail), "\n\nLine %d, Column %d\nFile ", m_line, m_col);
-  std::string message = head + text + tail + m_fileName;
+  std::string message = LocatedMessage("ERROR", m_errors.size() + 1, text, m_line, m_col, m_fileName);
   LogTrace("XML", 0, "%s", message.c_str());
   m_errors.push_back(message);
 }
@@ -488,11 +498,7 @@ void CXML::AddWarn(const char* fmt, ...) {
   va_start(args, fmt);
   std::string text = VFormat(fmt, args);
   va_end(args);
-  char head[64];
-  snprintf(head, sizeof(head), "WARNING#%d:\n", static_cast<int>(m_warnings.size()) + 1);
-  char tail[64];
-  snprintf(tail, sizeof(tail), "\n\nLine %d, Column %d\nFile ", m_line, m_col);
-  std::string message = head + text + tail + m_fileName;
+  std::string message = LocatedMessage("WARNING", m_warnings.size() + 1, text, m_line, m_col, m_fileName);
   LogTrace("XML", 0, "%s", message.c_str());
   m_warnings.push_back(message);
 }
