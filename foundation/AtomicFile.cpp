@@ -14,7 +14,9 @@ namespace {
 std::atomic<AtomicWriteInterruption> g_interruption{nullptr};
 }
 
-void SetAtomicWriteInterruption(AtomicWriteInterruption hook) { g_interruption = hook; }
+void SetAtomicWriteInterruption(AtomicWriteInterruption hook) {
+  g_interruption = hook;
+}
 
 int WriteFileAtomically(const char* path, const char* data, size_t size, CTxt& reason, bool commit) {
   if (!path || !*path) {

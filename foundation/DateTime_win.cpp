@@ -1,8 +1,8 @@
 // The clocks, local time, file times and Eastern offset of CZELDateTime on Windows, and the conversions
 // from and to the system's time records.
+#include <windows.h>
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <windows.h>
 
 #include "foundation/DateTime_platform.h"
 

@@ -68,7 +68,8 @@ void SendToProgressWindow(HWND window, const std::string& text, int command) {
   if (textControl)
     SendMessageTimeoutA(textControl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
                         kSendTimeoutMs, &ignored);
-  SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+  SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                      &ignored);
 }
 
 }  // namespace
@@ -108,8 +109,8 @@ void GaugetteClose() {
   for (HWND window : ProgressWindows()) {
     for (int attempt = 0; attempt < kCloseAttempts; ++attempt) {
       DWORD_PTR ignored = 0;
-      SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(kGaugetteCmdClose, 0), 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                          &ignored);
+      SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(kGaugetteCmdClose, 0), 0, SMTO_ABORTIFHUNG,
+                          kSendTimeoutMs, &ignored);
       Sleep(kCloseWaitMs);
       if (!IsWindow(window) || !IsWindowVisible(window)) break;
     }

@@ -37,8 +37,8 @@ std::string AppTitle() {
 
 std::string SystemMessage(DWORD error) {
   char text[1001] = "";
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                           sizeof text, nullptr);
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                           text, sizeof text, nullptr);
   while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ')) text[--n] = '\0';
   return text;
 }
@@ -88,8 +88,8 @@ int WaitForExit(HANDLE process, const char* commandLine, DWORD limitMs) {
   DWORD code = STILL_ACTIVE;
   while (GetExitCodeProcess(process, &code) && code == STILL_ACTIVE) {
     if (GetTickCount() - started >= limitMs) {
-      LogTrace("Launch", kLogNormal, "Stopped waiting after %lu ms for: %s", static_cast<unsigned long>(limitMs),
-               commandLine);
+      LogTrace("Launch", kLogNormal, "Stopped waiting after %lu ms for: %s",
+               static_cast<unsigned long>(limitMs), commandLine);
       return -static_cast<int>(WAIT_TIMEOUT);
     }
     WaitForSingleObject(process, kWaitPollMs);
@@ -118,7 +118,9 @@ std::string Quoted(const std::string& program) {
   return "\"" + program + "\"";
 }
 
-bool FileExists(const char* path) { return IsFolder(path) == 0; }
+bool FileExists(const char* path) {
+  return IsFolder(path) == 0;
+}
 
 // The keep rule for the browser command: no argument placeholder, no address.
 bool KeepBrowserWord(const std::string& word) {
@@ -134,7 +136,8 @@ void StoreBrowserFromRegistry() {
     return;
   char value[2048] = "";
   DWORD size = sizeof value - 1, type = 0;
-  if (RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS)
+  if (RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+      ERROR_SUCCESS)
     return;
   value[size < sizeof value ? size : sizeof value - 1] = '\0';
   CTxt browser;
@@ -219,7 +222,8 @@ int LaunchProcess(const char* command, int showError, DWORD waitLimitMs) {
   KernelHandle process;
   DWORD error = StartProgram(commandLine, options, process);
   if (error != 0) {
-    LogTrace("Launch", kLogNormal, "Cannot start (%lu): %s", static_cast<unsigned long>(error), commandLine.c_str());
+    LogTrace("Launch", kLogNormal, "Cannot start (%lu): %s", static_cast<unsigned long>(error),
+             commandLine.c_str());
     if (showError == 1) ShowLaunchError(error, commandLine.c_str());
     return -static_cast<int>(error);
   }
@@ -266,7 +270,8 @@ int OpenBrowser(const char* target, int wait) {
   KernelHandle process;
   DWORD error = StartProgram(command.ToStd(), options, process);
   if (error != 0) {
-    LogBox("View Error", "Cannot start '%s' (%d)\r\n", static_cast<const char*>(command), static_cast<int>(error));
+    LogBox("View Error", "Cannot start '%s' (%d)\r\n", static_cast<const char*>(command),
+           static_cast<int>(error));
     return -1;
   }
   if (wait == 1) WaitForExit(process.Get(), command, kLaunchWaitLimitMs);

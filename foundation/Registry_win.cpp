@@ -1,8 +1,8 @@
 // The registry on Windows: the file-type registration and the program's own string store. Both write
 // under HKEY_LOCAL_MACHINE and fall back to the same key paths under HKEY_CURRENT_USER when the machine
 // hive refuses the write (a user without administrator rights).
-#include <shlobj.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -41,7 +41,8 @@ bool ReadValue(HKEY root, const std::string& path, const char* name, std::string
   DWORD type = 0, size = 0;
   if (RegQueryValueExA(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
   std::string data(size + 1, '\0');
-  if (RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size) != ERROR_SUCCESS)
+  if (RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size) !=
+      ERROR_SUCCESS)
     return false;
   if (type == REG_DWORD && size == sizeof(DWORD)) {
     DWORD number = 0;
@@ -127,7 +128,8 @@ int RegisterFileType(const char* ext, const char* program, const char* descripti
       WriteValue(root, typeKey, nullptr, desc),
       WriteValue(root, typeKey, "AlwaysShowExt", ""),
       WriteValue(root, typeKey + "\\DefaultIcon", nullptr, quoted + ",0"),
-      WriteValue(root, "Software\\Classes\\Applications\\" + FileNameOf(programPath) + "\\shell\\open\\Command",
+      WriteValue(root,
+                 "Software\\Classes\\Applications\\" + FileNameOf(programPath) + "\\shell\\open\\Command",
                  nullptr, openCommand),
       WriteValue(root, typeKey + "\\shell\\open\\command", nullptr, openCommand),
   };

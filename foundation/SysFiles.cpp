@@ -1,7 +1,5 @@
 // Portable file utilities: copy, move, delete, folder paths and file status over stdio and a thin
 // platform layer (SysFiles_platform.h).
-#include "foundation/SysUtil.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include <string>
 
 #include "foundation/SysFiles_platform.h"
+#include "foundation/SysUtil.h"
 #include "foundation/Txt.h"
 
 namespace sp = sysfiles_platform;
@@ -20,7 +19,9 @@ constexpr int kCopyBufferBytes = 60010;
 constexpr int kCopyBufferStep = 1000;
 constexpr int kCopyBufferMinimum = 1000;
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsSeparator(char c) {
+  return c == '/' || c == '\\';
+}
 
 bool Exists(const char* path) {
   sp::FileStatus status;
@@ -152,10 +153,14 @@ int64_t FileModTime(const char* path) {
 
 double GetDiskFree(int drive, char unit) {
   int number = 0;
-  if (drive >= 1 && drive <= 26) number = drive;
-  else if (drive >= 'A' && drive <= 'Z') number = drive - 'A' + 1;
-  else if (drive >= 'a' && drive <= 'z') number = drive - 'a' + 1;
-  else return -1;
+  if (drive >= 1 && drive <= 26)
+    number = drive;
+  else if (drive >= 'A' && drive <= 'Z')
+    number = drive - 'A' + 1;
+  else if (drive >= 'a' && drive <= 'z')
+    number = drive - 'a' + 1;
+  else
+    return -1;
   double bytes = sp::FreeBytes(number);
   if (bytes < 0) return bytes;
   if (unit == 'B') return bytes;

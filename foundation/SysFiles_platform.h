@@ -16,9 +16,9 @@ struct FileStatus {
 bool Stat(const char* path, FileStatus& status);
 // True when both names lead to the same existing file (links, "." and ".." segments, other spellings).
 bool SameFile(const char* a, const char* b);
-int MakeFolder(const char* path);        // 0 or the system error
-int RemoveFile(const char* path);        // 0 or the system error
-int ClearAttributes(const char* path);   // 0 or the system error; leaves a normal, writable file
+int MakeFolder(const char* path);       // 0 or the system error
+int RemoveFile(const char* path);       // 0 or the system error
+int ClearAttributes(const char* path);  // 0 or the system error; leaves a normal, writable file
 // Free bytes available to the caller on drive 1-26 (1 = A), or the negative code of GetDiskFree.
 double FreeBytes(int driveNumber);
 

@@ -26,9 +26,13 @@ bool SameFile(const char* a, const char* b) {
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-int MakeFolder(const char* path) { return mkdir(path, 0777) == 0 ? 0 : errno; }
+int MakeFolder(const char* path) {
+  return mkdir(path, 0777) == 0 ? 0 : errno;
+}
 
-int RemoveFile(const char* path) { return unlink(path) == 0 ? 0 : errno; }
+int RemoveFile(const char* path) {
+  return unlink(path) == 0 ? 0 : errno;
+}
 
 int ClearAttributes(const char* path) {
   struct stat info;
@@ -45,6 +49,8 @@ double FreeBytes(int /*driveNumber*/) {
 
 }  // namespace sysfiles_platform
 
-int GaugetteUpdate(const char* /*text*/, int /*index*/, int /*count*/) { return 99; }
+int GaugetteUpdate(const char* /*text*/, int /*index*/, int /*count*/) {
+  return 99;
+}
 void GaugetteMessage(const char* /*first*/, const char* /*second*/) {}
 void GaugetteClose() {}

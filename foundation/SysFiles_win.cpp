@@ -53,9 +53,13 @@ bool SameFile(const char* a, const char* b) {
          ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-int MakeFolder(const char* path) { return CreateDirectoryA(path, nullptr) ? 0 : static_cast<int>(GetLastError()); }
+int MakeFolder(const char* path) {
+  return CreateDirectoryA(path, nullptr) ? 0 : static_cast<int>(GetLastError());
+}
 
-int RemoveFile(const char* path) { return DeleteFileA(path) ? 0 : static_cast<int>(GetLastError()); }
+int RemoveFile(const char* path) {
+  return DeleteFileA(path) ? 0 : static_cast<int>(GetLastError());
+}
 
 int ClearAttributes(const char* path) {
   return SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL) ? 0 : static_cast<int>(GetLastError());

@@ -1,7 +1,7 @@
 // System queries and small window services on Windows: the folder picker, computer name, version,
 // memory, special folders, window state and ancestry.
-#include <shlobj.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -46,8 +46,7 @@ class ShellItemList {
 };
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM param, LPARAM startFolder) {
-  if (message == BFFM_INITIALIZED && startFolder)
-    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, startFolder);
+  if (message == BFFM_INITIALIZED && startFolder) SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, startFolder);
   if (message == BFFM_SELCHANGED) {
     char path[MAX_PATH] = "";
     if (SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(param), path))
@@ -89,10 +88,9 @@ using FolderPathFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
 
 FolderPathFunction FolderPathQuery() {
   static LoadedModule library(LoadLibraryA("SHFolder.dll"));
-  static FolderPathFunction query =
-      library ? reinterpret_cast<FolderPathFunction>(
-                    reinterpret_cast<void*>(GetProcAddress(library.Get(), "SHGetFolderPathA")))
-              : nullptr;
+  static FolderPathFunction query = library ? reinterpret_cast<FolderPathFunction>(reinterpret_cast<void*>(
+                                                  GetProcAddress(library.Get(), "SHGetFolderPathA")))
+                                            : nullptr;
   return query;
 }
 
@@ -164,7 +162,8 @@ int GetOsVersionCode() {
   VersionNumbers v = RunningVersion();
   // The environment's OS variable is the first sign; a process started with an emptied environment is
   // still recognised as the NT family by its platform id.
-  if (EnvironmentSaysNt() || v.platform == VER_PLATFORM_WIN32_NT) return static_cast<int>(v.major * 100 + v.minor);
+  if (EnvironmentSaysNt() || v.platform == VER_PLATFORM_WIN32_NT)
+    return static_cast<int>(v.major * 100 + v.minor);
   if (v.major == 4 && v.minor == 10) return 9800;
   return static_cast<int>(9500 + v.minor);
 }
@@ -186,7 +185,9 @@ uint64_t GetMemoryStatus(int selector) {
   }
 }
 
-double GetMemoryStatusMB(int selector) { return static_cast<double>(GetMemoryStatus(selector)) / 1048576.0; }
+double GetMemoryStatusMB(int selector) {
+  return static_cast<double>(GetMemoryStatus(selector)) / 1048576.0;
+}
 
 int GetSystemPath(int id, CTxt& out) {
   FolderPathFunction query = FolderPathQuery();
@@ -196,7 +197,8 @@ int GetSystemPath(int id, CTxt& out) {
   }
   char path[MAX_PATH] = "";
   if (query(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK) {
-    out.Format("GetSystemPath: Could not find path type %p", reinterpret_cast<void*>(static_cast<intptr_t>(id)));
+    out.Format("GetSystemPath: Could not find path type %p",
+               reinterpret_cast<void*>(static_cast<intptr_t>(id)));
     return -3;
   }
   out = path;

@@ -25,9 +25,9 @@ int DeleteFileForced(const char* path, int clearReadOnly);
 // the last folder-creation error as a negative number.
 int CreateFolderPath(const char* path, int lastIsFile);
 
-int IsFolder(const char* path);             // 1 folder, 0 file, -1 empty name, -2 missing
-int64_t FileSizeOf(const char* path);       // bytes, -1 missing, -2 empty name
-int64_t FileModTime(const char* path);      // seconds since 1970, 0 for the device name NUL, -1 missing
+int IsFolder(const char* path);         // 1 folder, 0 file, -1 empty name, -2 missing
+int64_t FileSizeOf(const char* path);   // bytes, -1 missing, -2 empty name
+int64_t FileModTime(const char* path);  // seconds since 1970, 0 for the device name NUL, -1 missing
 
 // Free space available to the caller on a drive given as a letter ('C', 'c') or a number 1-26 (1 = A).
 // unit 'B' bytes, 'G' gigabytes (1024^3), anything else megabytes (1024^2). -1 bad drive, -2 kernel32

@@ -60,7 +60,8 @@ int RegisterFileType(const char* ext, const char* program, const char* descripti
 // String values under Software\ZEL\<application> (null application: the executable's base name).
 // RegistryRead: 0 read; a missing value gives def and is written with it (-2 when that write fails);
 // -1 key not opened (create = 0) or not created (create = 1), out = def.
-int RegistryRead(const char* name, CTxt& out, const char* def, const char* application = nullptr, int create = 1);
+int RegistryRead(const char* name, CTxt& out, const char* def, const char* application = nullptr,
+                 int create = 1);
 // 0 written, -1 key not created, -2 value not written.
 int RegistryWrite(const char* name, const char* text, const char* application = nullptr);
 

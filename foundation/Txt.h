@@ -64,8 +64,8 @@ class CTxt {
   int Format(unsigned id, ...);
   // Insert-style formatting as the operating system's message formatter does it with the format as the
   // message source: %1 .. %99 insert the (const char*) arguments, %n!format! formats argument n with
-  // that printf format (the argument then has its type), %% % and %. %! %space give the character, %n a CR LF,
-  // %0 ends the text. Built portably. The id overload takes the format from the string resource id.
+  // that printf format (the argument then has its type), %% % and %. %! %space give the character, %n a CR
+  // LF, %0 ends the text. Built portably. The id overload takes the format from the string resource id.
   int FormatMessageA(const char* fmt, ...);
   int FormatMessageA(unsigned id, ...);
   int FormatMessageV(const char* fmt, va_list args);
@@ -128,7 +128,7 @@ class CTxt {
   int GetHexArray(const unsigned char* p, int n);  // "0A,FF," ... for 1..1000 bytes; the length
 
   // --- Files and file names -------------------------------------------------------------------------
-  int LoadFromFile(const char* path);                      // the length, or -1 with the message in the object
+  int LoadFromFile(const char* path);  // the length, or -1 with the message in the object
   // The length written, or -1 with the message. append = 1 appends in place; otherwise the file is
   // replaced atomically (temporary file beside it, then a rename).
   int SaveToFile(const char* path, int append = 0);
@@ -141,7 +141,8 @@ class CTxt {
   int BinaryRead(FILE* f);                         // 0, or -1 when incomplete
   int BinaryRead(const unsigned char* p);          // n + 4, the bytes consumed
   static int GetExeName(CTxt& out, int part = 7);  // path part of the running program; out's length
-  int GetFileTxt(int part, CTxt& out) const;       // 0 drive, 1 folder, 2 base name, 3 extension, 4 drive+folder, 5 file name, 6 no extension, 7 all
+  int GetFileTxt(int part, CTxt& out) const;  // 0 drive, 1 folder, 2 base name, 3 extension, 4 drive+folder,
+                                              // 5 file name, 6 no extension, 7 all
   int MakeFn();     // '\' -> '/' (a "\\" pair kept), trailing '/' removed; returns the length
   int MakeFnDOS();  // '/' -> '\' (a "\\" pair kept), trailing separators removed; returns the length
   int MakeFileName(const char* name, const char* ext = nullptr);  // folder/name.ext; returns 0

@@ -1,6 +1,6 @@
 // CTxt's operating-system services for the Windows build.
-#include <io.h>
 #include <windows.h>
+#include <io.h>
 
 #include <cstdio>
 

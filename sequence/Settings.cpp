@@ -32,7 +32,9 @@ std::string Trimmed(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
-bool SameNoCase(const std::string& a, const char* b) { return CompareNoCase(a.c_str(), b, 1) == 0; }
+bool SameNoCase(const std::string& a, const char* b) {
+  return CompareNoCase(a.c_str(), b, 1) == 0;
+}
 
 std::vector<std::string> LoadLines(const char* path) {
   std::vector<std::string> lines;
@@ -210,7 +212,8 @@ void ProgramPathsOf(const char* exePath, CTxt& folder, CTxt& iniPath) {
   exe.GetFileTxt(2, base);
   std::string name = base.ToStd();
   for (const char* tail : {"Debug", "Release"})
-    if (EndsWithNoCase(name, tail) && name.size() > std::strlen(tail)) name.resize(name.size() - std::strlen(tail));
+    if (EndsWithNoCase(name, tail) && name.size() > std::strlen(tail))
+      name.resize(name.size() - std::strlen(tail));
   iniPath = (f + "/" + name + ".ini").c_str();
   iniPath.Replace('\\', '/');
 }
@@ -371,15 +374,17 @@ struct NamedColour {
 };
 
 const NamedColour kNamedColours[] = {
-    {"BLACK", 0, 0, 0},          {"RED", 255, 0, 0},           {"GREEN", 0, 255, 0},
-    {"OLIVE", 0, 178, 0},        {"BLUE", 0, 0, 255},          {"YELLOW", 255, 255, 0},
-    {"CYAN", 0, 255, 255},       {"LIGHTCYAN", 192, 255, 255}, {"DARKCYAN", 64, 128, 128},
-    {"MAGENTA", 255, 0, 255},    {"DARKMAGENTA", 128, 0, 64},  {"WHITE", 255, 255, 255},
+    {"BLACK", 0, 0, 0},           {"RED", 255, 0, 0},           {"GREEN", 0, 255, 0},
+    {"OLIVE", 0, 178, 0},         {"BLUE", 0, 0, 255},          {"YELLOW", 255, 255, 0},
+    {"CYAN", 0, 255, 255},        {"LIGHTCYAN", 192, 255, 255}, {"DARKCYAN", 64, 128, 128},
+    {"MAGENTA", 255, 0, 255},     {"DARKMAGENTA", 128, 0, 64},  {"WHITE", 255, 255, 255},
     {"LIGHTGRAY", 230, 230, 230}, {"LIGHTGREY", 230, 230, 230}, {"GRAY", 192, 192, 192},
-    {"GREY", 192, 192, 192},     {"ORANGE", 255, 128, 0},      {"BROWN", 128, 128, 0},
+    {"GREY", 192, 192, 192},      {"ORANGE", 255, 128, 0},      {"BROWN", 128, 128, 0},
 };
 
-bool InByteRange(int v) { return v >= 0 && v <= 255; }
+bool InByteRange(int v) {
+  return v >= 0 && v <= 255;
+}
 
 Colour ParseNumericColour(const char* text) {
   int red = GetFieldInt(text, ',', 1);

@@ -30,7 +30,8 @@ void OverrideAppFolder(const char* folder, const char* programName = "Tavrin");
 
 // iniFile: another settings file; null or empty uses the program's settings file.
 bool WriteString(const char* section, const char* key, const char* value, const char* iniFile = nullptr);
-int GetString(const char* section, const char* key, const char* def, CTxt& out, const char* iniFile = nullptr);
+int GetString(const char* section, const char* key, const char* def, CTxt& out,
+              const char* iniFile = nullptr);
 int GetString(const char* section, const char* key, const char* def, std::string& out,
               const char* iniFile = nullptr);
 int GetStringRaw(const char* section, const char* key, const char* def, char* out, int outSize,
@@ -43,11 +44,13 @@ bool SetDefault(const char* section, const char* key, const char* value, int ove
                 const char* iniFile = nullptr);
 bool WriteInt(const char* section, const char* key, int value, const char* iniFile = nullptr);
 bool WriteBool(const char* section, const char* key, bool value, const char* iniFile = nullptr);
-bool WriteFloat(const char* section, const char* key, double value, int decimals, const char* iniFile = nullptr);
+bool WriteFloat(const char* section, const char* key, double value, int decimals,
+                const char* iniFile = nullptr);
 
 Colour ParseColour(const char* text);
 inline Colour MakeColour(int r, int g, int b) {
-  return static_cast<Colour>(r & 255) | (static_cast<Colour>(g & 255) << 8) | (static_cast<Colour>(b & 255) << 16);
+  return static_cast<Colour>(r & 255) | (static_cast<Colour>(g & 255) << 8) |
+         (static_cast<Colour>(b & 255) << 16);
 }
 
 // The colours of the names "MENU", "BORDER" and "TITLE": the system's on Windows, fixed defaults elsewhere.

@@ -44,8 +44,7 @@ std::string ScratchFolder() {
     // Unique per run: a clock reading and the address of a stack object (randomised per process).
     int local = 0;
     std::ostringstream name;
-    name << "tavrin-test-" << std::hex
-         << std::chrono::steady_clock::now().time_since_epoch().count() << "-"
+    name << "tavrin-test-" << std::hex << std::chrono::steady_clock::now().time_since_epoch().count() << "-"
          << (reinterpret_cast<uintptr_t>(&local) & 0xFFFFFF);
     RunRoot() = fs::temp_directory_path() / name.str();
     fs::create_directories(RunRoot());
@@ -77,6 +76,8 @@ bool FileExists(const std::string& path) {
   return fs::exists(path, ec);
 }
 
-std::string DataFolder() { return Slashed(TAVRIN_TEST_DATA); }
+std::string DataFolder() {
+  return Slashed(TAVRIN_TEST_DATA);
+}
 
 }  // namespace testsupport

@@ -197,16 +197,16 @@ inline constexpr char kFormatStrategiesTitle[] = "Format Analysis Techniques & S
 inline constexpr char kFormatStrategiesPageClass95[] = "TS_IDD_PAGE_FORMATSTRATEGY";  // its pages on 9.5
 inline constexpr char kStrategiesPageTitle[] = "Strategies";
 inline constexpr char kIndicatorsPageTitle[] = "Indicators";
-inline constexpr int kStrategyListId = 7080;    // on the strategies page ("SysListView32")
-inline constexpr int kStrategyListId95 = 12320;  // on 9.5: a control of the dialog itself
+inline constexpr int kStrategyListId = 7080;          // on the strategies page ("SysListView32")
+inline constexpr int kStrategyListId95 = 12320;       // on 9.5: a control of the dialog itself
 inline constexpr int kStrategyStatusButtonId = 6575;  // toggles the selected strategy's status
 inline constexpr int kStrategyFormatButtonId = 6635;  // disabled while the status is OFF
 inline constexpr char kStrategyFormatButtonText[] = "&Format";
 inline constexpr char kStrategyStatusOn[] = "On";
 inline constexpr char kStrategyStatusOff[] = "Off";
 // Optimisation method, on a "#32770" sub-page of the strategies page.
-inline constexpr int kOptimizationCheckId = 7539;          // "Report best test only"; the driver clears it
-inline constexpr int kOptimizationMethodComboId = 6673;    // "Exhaustive" / "Genetic"
+inline constexpr int kOptimizationCheckId = 7539;        // "Report best test only"; the driver clears it
+inline constexpr int kOptimizationMethodComboId = 6673;  // "Exhaustive" / "Genetic"
 inline constexpr char kOptimizationExhaustive[] = "Exhaustive";
 inline constexpr char kOptimizationGenetic[] = "Genetic";
 inline constexpr int kGeneticGenerationsId = 7588;
@@ -224,7 +224,8 @@ inline constexpr int kInputsListId = 8311;       // "SysListView32" with a "SysH
 inline constexpr int kInputsListIdOther = 6608;  // the same list under its other identifier
 inline constexpr int kOptimizeButtonId = 8330;
 inline constexpr char kOptimizeButtonText[] = "&Optimize";
-inline constexpr char kOptimizeRangeTitlePrefix[] = "Optimize";  // the range dialog, owned by "Format Strategy:"
+inline constexpr char kOptimizeRangeTitlePrefix[] =
+    "Optimize";  // the range dialog, owned by "Format Strategy:"
 inline constexpr int kRangeStartId = 8280;
 inline constexpr int kRangeStopId = 8281;
 inline constexpr int kRangeIncrementId = 8282;
@@ -257,7 +258,7 @@ inline constexpr char kReportFollowUpBoxTitle[] = "Tradestation";        // boxe
 
 // ---- Events log and application errors ------------------------------------------------------------
 inline constexpr char kEventsLogTitle[] = "TradeStation Events Log";  // class beginning "Afx:"
-inline constexpr int kEventsLogExpandId = 1002;                      // text ">>" while collapsed
+inline constexpr int kEventsLogExpandId = 1002;                       // text ">>" while collapsed
 inline constexpr char kEventsLogExpandText[] = ">>";
 inline constexpr int kEventsLogListId = 1003;  // "SysListView32": field, value
 inline constexpr char kEventsLogEventRow[] = "Event:";

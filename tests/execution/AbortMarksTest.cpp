@@ -178,8 +178,8 @@ TEST_F(Marks, InterruptedMarkWritesLeaveTheDefinitionWhole) {
 
 TEST_F(Marks, LongLinesSurviveMarksWholeAndKeepTheirLastSymbol) {
   // A symbols line far longer than the 99,999 characters the buffered line reader keeps of a line.
-  std::string path =
-      Definition("Wide", "ES," + std::string(120000, ' ') + "NQ,", {"Template=", "Daily", "", "OptSet=", "1/A|1|9"});
+  std::string path = Definition("Wide", "ES," + std::string(120000, ' ') + "NQ,",
+                                {"Template=", "Daily", "", "OptSet=", "1/A|1|9"});
   std::string unmarked = ReadFile(path);
 
   ASSERT_EQ(RunnerAbortsAt(path, 2), 0);

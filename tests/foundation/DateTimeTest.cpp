@@ -13,8 +13,8 @@
 #include "foundation/Txt.h"
 
 #if defined(_WIN32)
-#include <sys/utime.h>
 #include <windows.h>
+#include <sys/utime.h>
 #else
 #include <utime.h>
 #endif

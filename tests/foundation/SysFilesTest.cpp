@@ -1,10 +1,9 @@
 // The portable file utilities: copy, move, delete, folder paths, file status, free disk space and the
 // plain-buffer separator rules. Runs natively and under Wine with the same expectations.
 #include <gtest/gtest.h>
-
-#include <cmath>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <ctime>
 #include <string>
 
@@ -146,8 +145,8 @@ TEST(GetDiskFreeTest, RejectsBadDrives) {
 }
 
 TEST(SeparatorCharsTest, FollowTheTextBufferRules) {
-  const char* samples[] = {"C:\\data\\file.csv", "\\\\server\\share\\dir\\", "a/b//", "C:/x\\y/",
-                           "plain",           "",                         "\\",    "dir\\\\"};
+  const char* samples[] = {
+      "C:\\data\\file.csv", "\\\\server\\share\\dir\\", "a/b//", "C:/x\\y/", "plain", "", "\\", "dir\\\\"};
   for (const char* sample : samples) {
     std::string chars = sample;
     chars.resize(chars.size() + 1);
@@ -168,6 +167,7 @@ TEST(SeparatorCharsTest, FollowTheTextBufferRules) {
 
 TEST(TextToBoolTest, WordsAndNumbers) {
   for (const char* yes : {"Y", "yes", "True", "ON", "1", "7", "0.5"}) EXPECT_EQ(1, TextToBool(yes)) << yes;
-  for (const char* no : {"N", "NO", "false", "off", "0", "-3", "", "YESNO"}) EXPECT_EQ(0, TextToBool(no)) << no;
+  for (const char* no : {"N", "NO", "false", "off", "0", "-3", "", "YESNO"})
+    EXPECT_EQ(0, TextToBool(no)) << no;
   EXPECT_EQ(0, TextToBool(nullptr));
 }

@@ -167,7 +167,8 @@ TEST_F(SettingsFile, TwoThreadsWritingDifferentKeysLoseNone) {
   b.join();
   for (const char* section : {"First", "Second"})
     for (int k = 0; k < 50; ++k)
-      EXPECT_EQ(Settings::GetInt(section, ("K" + std::to_string(k)).c_str(), -1, ini.c_str()), kWrites - 50 + k)
+      EXPECT_EQ(Settings::GetInt(section, ("K" + std::to_string(k)).c_str(), -1, ini.c_str()),
+                kWrites - 50 + k)
           << section << " K" << k;
   EXPECT_FALSE(FileExists(ini + ".tmp~"));
 }

@@ -1,6 +1,6 @@
 // The list-box reader against another process's control: the stand-in TradeStation's open-workspaces list.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "StandInHarness.h"
 #include "foundation/Txt.h"

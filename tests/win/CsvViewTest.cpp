@@ -2,7 +2,6 @@
 // resizable table.
 #include <windows.h>
 #include <commctrl.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,7 +24,9 @@ TEST(CsvParseTest, QuotedFieldsKeepSeparatorsQuotesAndLineEnds) {
 }
 
 TEST(CsvParseTest, LineEndsEmptyFieldsAndRaggedRows) {
-  std::vector<CsvRow> rows = ParseCsv("\xEF\xBB\xBF" "a,b\n,\r1,2,3\n\"\"");
+  std::vector<CsvRow> rows = ParseCsv(
+      "\xEF\xBB\xBF"
+      "a,b\n,\r1,2,3\n\"\"");
   ASSERT_EQ(4u, rows.size());
   EXPECT_EQ((CsvRow{"a", "b"}), rows[0]);
   EXPECT_EQ((CsvRow{"", ""}), rows[1]);
@@ -43,7 +44,9 @@ TEST(CsvParseTest, UnterminatedQuoteTakesTheRest) {
   EXPECT_EQ((CsvRow{"a", "open\nstill open"}), rows[0]);
 }
 
-bool IsTableViewer(HWND w) { return ClassOf(w) == "TabulonWindow"; }
+bool IsTableViewer(HWND w) {
+  return ClassOf(w) == "TabulonWindow";
+}
 
 HWND ListOf(HWND viewer) {
   for (HWND child : ChildWindows(viewer))

@@ -1,7 +1,7 @@
 // The control readers of CTxtArray on real windows: combo and list boxes of this process, list views of this
 // process and of the list-view host started as a second process, 64-bit and (where it runs) 32-bit.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // commctrl.h needs the types of windows.h
 #include <commctrl.h>
 

@@ -1,6 +1,6 @@
 // The stand-in TradeStation's command line and its injected faults under Wine.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "StandInHarness.h"
 #include "TestSupport.h"
@@ -81,8 +81,8 @@ TEST(StandInFaults, NotMaximizedChartHasTheSystemMenuAndStaysInTheMainTitle) {
   EXPECT_EQ(TextOf(ts.Main()), full) << "the active chart stays in the title when restored";
   ASSERT_TRUE(RunCommandLine(ts.Main(), "IBM"));
   EXPECT_TRUE(WaitFor([&] {
-    return TextOf(ts.Main()).rfind("TradeStation 9.5 - Desktop - Tavrin Sample - [Chart Analysis - IBM 5 min [", 0) ==
-           0;
+    return TextOf(ts.Main()).rfind(
+               "TradeStation 9.5 - Desktop - Tavrin Sample - [Chart Analysis - IBM 5 min [", 0) == 0;
   })) << TextOf(ts.Main());
   EXPECT_FALSE(GetWindowLongA(chart, GWL_STYLE) & WS_MAXIMIZE);
   ts.SetControl("");

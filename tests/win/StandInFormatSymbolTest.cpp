@@ -122,7 +122,8 @@ TEST(StandInFormatSymbol, DialogOwnerPagesAndControls) {
   EXPECT_EQ(ClassOf(GetDlgItem(page, 7252)), "Button");
   LONG firstDateType = GetWindowLongA(GetDlgItem(page, 7252), GWL_STYLE) & BS_TYPEMASK;
   EXPECT_TRUE(firstDateType == BS_CHECKBOX || firstDateType == BS_AUTOCHECKBOX) << "7252 is a check box";
-  EXPECT_EQ(SendMessageA(GetDlgItem(page, 7252), BM_GETCHECK, 0, 0), BST_CHECKED) << "the sample has a first date";
+  EXPECT_EQ(SendMessageA(GetDlgItem(page, 7252), BM_GETCHECK, 0, 0), BST_CHECKED)
+      << "the sample has a first date";
   EXPECT_EQ(TextOf(GetDlgItem(page, 6531)), "12/14/2012");
 
   HWND kinds = GetDlgItem(page, 7272);
@@ -180,10 +181,10 @@ TEST(StandInFormatSymbol, EveryBarKindOfTheTimeframesIsOfferedWithItsValue) {
     const char* shown;  // the interval as the chart title shows it
     const char* label;  // of its value edit
   };
-  for (Kind k : {Kind{"Line Break", "3", "3 Line Break", "Lines:"},
-                 Kind{"Momemntum", "2", "2 Momentum", "Momentum:"}, Kind{"Range", "3", "3 Range", "Range:"},
-                 Kind{"Renko", "4", "4 Renko", "Brick Size:"},
-                 Kind{"Point & Figure", "2", "2 Point & Figure", "Box Size:"}}) {
+  for (Kind k :
+       {Kind{"Line Break", "3", "3 Line Break", "Lines:"}, Kind{"Momemntum", "2", "2 Momentum", "Momentum:"},
+        Kind{"Range", "3", "3 Range", "Range:"}, Kind{"Renko", "4", "4 Renko", "Brick Size:"},
+        Kind{"Point & Figure", "2", "2 Point & Figure", "Box Size:"}}) {
     FormatDialog f = OpenFormatSymbol(ts);
     ASSERT_TRUE(f.page) << k.entry;
     HWND list = GetDlgItem(f.page, 7272);
@@ -322,9 +323,11 @@ TEST(StandInFormatSymbol, ARangeWithoutBarsStillFinishesLoading) {
   ASSERT_TRUE(WaitFor([&] { return TextOf(GetDlgItem(page, 6675)) == "12/15/2012"; }));
   PostClick(f.dialog, IDOK);
   ASSERT_TRUE(WaitGone(f.dialog));
-  ASSERT_TRUE(WaitFor([&] { return ts.ActivityLog().find("MSFT Daily [NASDAQ] Microsoft Corp (0 bars)") != std::string::npos; }))
-      << ts.ActivityLog();
-  EXPECT_TRUE(WaitFor([&] { return CountColours(FirstChartView(ts)) >= 3; })) << CountColours(FirstChartView(ts));
+  ASSERT_TRUE(WaitFor([&] {
+    return ts.ActivityLog().find("MSFT Daily [NASDAQ] Microsoft Corp (0 bars)") != std::string::npos;
+  })) << ts.ActivityLog();
+  EXPECT_TRUE(WaitFor([&] { return CountColours(FirstChartView(ts)) >= 3; }))
+      << CountColours(FirstChartView(ts));
 }
 
 TEST(StandInFormatSymbol, BarsBackAndMinuteInterval) {
@@ -386,12 +389,15 @@ TEST(StandInFormatSymbol, TheFirstDateCheckBoxAloneDecidesTheRange) {
   f = OpenFormatSymbol(ts);
   ASSERT_TRUE(f.page);
   PostClick(f.page, 7252);
-  EXPECT_TRUE(WaitFor([&] { return SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+  EXPECT_TRUE(
+      WaitFor([&] { return SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
   PostClick(f.page, 7252);
   Sleep(100);
-  EXPECT_EQ(SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0), BST_CHECKED) << "a click chooses, not toggles";
+  EXPECT_EQ(SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0), BST_CHECKED)
+      << "a click chooses, not toggles";
   PostClick(f.page, 7251);
-  EXPECT_TRUE(WaitFor([&] { return SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0) == BST_UNCHECKED; }));
+  EXPECT_TRUE(
+      WaitFor([&] { return SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0) == BST_UNCHECKED; }));
   PostClick(f.dialog, IDCANCEL);
   EXPECT_TRUE(WaitGone(f.dialog));
 }

@@ -1,8 +1,8 @@
 // The stand-in TradeStation's optimisation under Wine: the "Abort" button among the main window's windows
 // while tests run, exhaustive and genetic test counts, the "Abort Optimization" question, the best inputs
 // on the chart afterwards, and the faults of a run (an error event in the events log, a crash).
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // commctrl.h needs the types of windows.h
 #include <commctrl.h>
 

@@ -2,8 +2,8 @@
 // "Save As" dialog (MHT, XLS, the "Saving Performance" box, no dialog without trades, a late dialog, the
 // "Tradestation" boxes after a report), the Strategy Optimization Report and its export options, the
 // application error boxes, "CtrlNotifySink" windows and the "Insert Symbol List" dialog.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "StandInStrategyHarness.h"
 #include "TestSupport.h"

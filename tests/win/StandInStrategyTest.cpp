@@ -2,8 +2,8 @@
 // pages, status and method controls per version; "Format Strategy:" with the inputs list, its keyboard
 // selection and in-place editor; the "Optimize" range dialog and its "Chart Analysis" errors; the setup kept
 // in the workspace.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // commctrl.h needs the types of windows.h
 #include <commctrl.h>
 
@@ -344,7 +344,8 @@ TEST(StandInStrategyDialogs, MethodComboTakesTheDriversSelectionSequence) {
   HWND combo = GetDlgItem(s.method, 6673);
   ASSERT_TRUE(combo);
   // The sequence the driver sends to choose "Genetic".
-  LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Genetic"));
+  LRESULT index =
+      SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Genetic"));
   ASSERT_EQ(index, 1);
   SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
   SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);

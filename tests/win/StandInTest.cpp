@@ -199,8 +199,9 @@ TEST(StandInChart, Version90IsAnEarlierVersionWithDownloadLogAndCache) {
   setup.version = "9.0";
   StandIn ts(setup);
   ASSERT_TRUE(ts.Main());
-  EXPECT_TRUE(WaitFor([&] { return TextOf(ts.Main()).rfind("TradeStation 9.0 - Desktop - Tavrin Sample - [", 0) == 0; }))
-      << TextOf(ts.Main());
+  EXPECT_TRUE(WaitFor([&] {
+    return TextOf(ts.Main()).rfind("TradeStation 9.0 - Desktop - Tavrin Sample - [", 0) == 0;
+  })) << TextOf(ts.Main());
   std::string log = ts.Folder() + "/Logs/archmsgs.log";
   ASSERT_TRUE(WaitFor([&] { return Read(log).find("Success, request for MSFT (") != std::string::npos; }))
       << Read(log);
@@ -230,7 +231,8 @@ TEST(StandInChart, Version88MultiDataChartLogsEachDataTrackInTurn) {
       << Read(log);
   std::string early = Read(log);
   EXPECT_EQ(early.find("SPY"), std::string::npos) << "while Data1 loads its line is the newest\n" << early;
-  ASSERT_TRUE(WaitFor([&] { return Read(log).find("Success, request for SPY (") != std::string::npos; }, 8000))
+  ASSERT_TRUE(
+      WaitFor([&] { return Read(log).find("Success, request for SPY (") != std::string::npos; }, 8000))
       << Read(log);
   std::string text = Read(log);
   size_t msftDown = text.find(", Downloading, request for MSFT, 5 min, ");

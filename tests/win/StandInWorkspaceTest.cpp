@@ -1,7 +1,7 @@
 // The stand-in TradeStation's workspace commands under Wine: "More Workspaces", the "Open Workspace"
 // and "Save Workspace As" file dialogs, saving in place, the "Save Workspace" prompt, load error boxes.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "StandInHarness.h"
 #include "TestSupport.h"
@@ -28,7 +28,6 @@ HWND FileNameControl(HWND dialog) {
   HWND h = GetDlgItem(dialog, 1152);
   return h ? h : GetDlgItem(dialog, 1148);
 }
-
 
 void ExpectFileDialogControls(HWND dialog) {
   EXPECT_TRUE(GetDlgItem(dialog, 1136)) << "file type combo";

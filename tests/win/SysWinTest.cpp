@@ -3,9 +3,8 @@
 // the viewers, searches, system queries and window helpers.
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
-
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <string>
 #include <thread>
@@ -145,7 +144,9 @@ int BarPosition(HWND window) {
   return -1;
 }
 
-std::string MailboxText(HWND window) { return WindowText(GetDlgItem(window, 1004)); }
+std::string MailboxText(HWND window) {
+  return WindowText(GetDlgItem(window, 1004));
+}
 
 TEST(GaugetteTest, DrivesTheRealProgressWindow) {
   GaugetteClose();
@@ -203,8 +204,8 @@ std::string ReadRaw(HKEY root, const std::string& path, const char* name, bool* 
 class MachineHiveRefused {
  public:
   MachineHiveRefused() {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\TavrinTests\\RefusedMachine", 0, nullptr, REG_OPTION_VOLATILE,
-                    KEY_ALL_ACCESS, nullptr, &m_volatile, nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\TavrinTests\\RefusedMachine", 0, nullptr,
+                    REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &m_volatile, nullptr);
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_volatile);
   }
   ~MachineHiveRefused() {
@@ -218,7 +219,9 @@ class MachineHiveRefused {
   HKEY m_volatile = nullptr;
 };
 
-std::string UniqueName(const char* stem) { return stem + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount()); }
+std::string UniqueName(const char* stem) {
+  return stem + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
+}
 
 TEST(RegistryStoreTest, RoundTripUnderCurrentUserWhenTheMachineRefuses) {
   const std::string app = UniqueName("TavrinTestApp");
@@ -293,9 +296,12 @@ TEST(RegisterFileTypeTest, MissingProgramIsReported) {
   EXPECT_STREQ("Cannot find EXE C:\\no\\such\\Tavrin.exe", static_cast<const char*>(msg));
 }
 
-// --- Viewers and searches -----------------------------------------------------------------------------------
+// --- Viewers and searches
+// -----------------------------------------------------------------------------------
 
-bool IsTableViewer(HWND w) { return ClassOf(w) == "TabulonWindow"; }
+bool IsTableViewer(HWND w) {
+  return ClassOf(w) == "TabulonWindow";
+}
 
 void CloseTableViewers() {
   for (HWND w : TopWindows(IsTableViewer)) PostMessageA(w, WM_CLOSE, 0, 0);
@@ -350,7 +356,8 @@ TEST(FindFileInTreeTest, FindsIgnoringCaseWithinItsFolderLimit) {
   WriteFile(root + "/a/b/c/Excel.Exe", "x");
   CTxt found;
   ASSERT_GT(FindFileInTree(root.c_str(), "EXCEL.EXE", found), 0);
-  EXPECT_EQ(0, CompareNoCase((root + "/a/b/c/Excel.Exe").c_str(), found, 1)) << static_cast<const char*>(found);
+  EXPECT_EQ(0, CompareNoCase((root + "/a/b/c/Excel.Exe").c_str(), found, 1))
+      << static_cast<const char*>(found);
   EXPECT_EQ(-3, FindFileInTree(root.c_str(), "EXCEL.EXE", found, 2));
   EXPECT_EQ(-1, FindFileInTree(root.c_str(), "WORD.EXE", found));
   EXPECT_EQ(-2, FindFileInTree((root + "/missing").c_str(), "EXCEL.EXE", found));
@@ -364,7 +371,8 @@ TEST(FindProgramInPathTest, FindsProgramsOnTheSearchPath) {
   EXPECT_EQ(-1, FindProgramInPath("", found));
 }
 
-// --- System queries and windows ---------------------------------------------------------------------------------
+// --- System queries and windows
+// ---------------------------------------------------------------------------------
 
 TEST(SystemQueryTest, VersionIsKnownWithoutTheEnvironmentVariable) {
   int code = GetOsVersionCode();
@@ -449,9 +457,12 @@ TEST(BrowseForFolderTest, CancelReportsUserAborted) {
 class WindowHelpersTest : public testing::Test {
  protected:
   void SetUp() override {
-    m_top = CreateWindowExA(0, "STATIC", "top", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
-    m_child = CreateWindowExA(0, "STATIC", "child", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, m_top, nullptr, nullptr, nullptr);
-    m_edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, m_child, nullptr, nullptr, nullptr);
+    m_top = CreateWindowExA(0, "STATIC", "top", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                            nullptr, nullptr);
+    m_child = CreateWindowExA(0, "STATIC", "child", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, m_top, nullptr,
+                              nullptr, nullptr);
+    m_edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, m_child, nullptr, nullptr,
+                             nullptr);
   }
   void TearDown() override { DestroyWindow(m_top); }
   HWND m_top = nullptr, m_child = nullptr, m_edit = nullptr;

@@ -22,7 +22,9 @@ inline std::string TestProgramFolder() {
 }
 
 // A tool built beside the tests: <build>/tools/<folder>/<program>.
-inline std::string ToolFolder(const char* folder) { return TestProgramFolder() + "\\..\\tools\\" + folder; }
+inline std::string ToolFolder(const char* folder) {
+  return TestProgramFolder() + "\\..\\tools\\" + folder;
+}
 inline std::string ToolPath(const char* folder, const char* program) {
   return ToolFolder(folder) + "\\" + program;
 }

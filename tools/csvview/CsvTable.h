@@ -11,8 +11,8 @@ inline std::vector<CsvRow> ParseCsv(const std::string& text, char separator = ',
   std::vector<CsvRow> rows;
   CsvRow row;
   std::string field;
-  bool quoted = false;     // inside a quoted part
-  bool rowStarted = false; // the current line has content or a separator
+  bool quoted = false;      // inside a quoted part
+  bool rowStarted = false;  // the current line has content or a separator
   size_t i = 0;
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;  // UTF-8 byte order mark
   auto endRow = [&]() {
@@ -44,8 +44,10 @@ inline std::vector<CsvRow> ParseCsv(const std::string& text, char separator = ',
       rowStarted = true;
     } else if (c == '\r' || c == '\n') {
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      if (rowStarted || !field.empty()) endRow();
-      else rows.push_back(CsvRow());  // an empty line is an empty row
+      if (rowStarted || !field.empty())
+        endRow();
+      else
+        rows.push_back(CsvRow());  // an empty line is an empty row
     } else {
       field += c;
       rowStarted = true;

@@ -68,8 +68,8 @@ void AddColumns(HWND list, const Table& table) {
 
 HWND CreateTableView(HWND parent) {
   HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                              WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0, 0, 0,
-                              parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
+                              WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0, 0,
+                              0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
                               GetModuleHandleA(nullptr), nullptr);
   if (!list) return nullptr;
   SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -84,7 +84,8 @@ void FillCell(NMLVDISPINFOA* info) {
   if (!(info->item.mask & LVIF_TEXT) || info->item.iItem < 0) return;
   size_t row = static_cast<size_t>(info->item.iItem), column = static_cast<size_t>(info->item.iSubItem);
   const char* text = "";
-  if (row < g_table.rows.size() && column < g_table.rows[row].size()) text = g_table.rows[row][column].c_str();
+  if (row < g_table.rows.size() && column < g_table.rows[row].size())
+    text = g_table.rows[row][column].c_str();
   lstrcpynA(info->item.pszText, text, info->item.cchTextMax);
 }
 
@@ -131,9 +132,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
   windowClass.lpszClassName = kWindowClass;
   RegisterClassA(&windowClass);
-  std::string title = std::string(kCaption) + " - " + path + " (" + std::to_string(g_table.rows.size()) + " rows)";
-  HWND window = CreateWindowExA(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                900, 500, nullptr, nullptr, instance, nullptr);
+  std::string title =
+      std::string(kCaption) + " - " + path + " (" + std::to_string(g_table.rows.size()) + " rows)";
+  HWND window = CreateWindowExA(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 900, 500, nullptr, nullptr, instance, nullptr);
   if (!window) return Fail("Cannot create the window");
   ShowWindow(window, show);
   MSG msg;

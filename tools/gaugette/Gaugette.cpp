@@ -126,8 +126,8 @@ INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  DialogTemplate form(L"Gaugette", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_SETFONT | DS_CENTER,
-                      240, 58);
+  DialogTemplate form(L"Gaugette",
+                      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_SETFONT | DS_CENTER, 240, 58);
   form.AddItem(L"STATIC", kLineId, WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 7, 6, 226, 10);
   form.AddItem(PROGRESS_CLASSW, kBarId, WS_VISIBLE | PBS_SMOOTH, 7, 20, 186, 12);
   form.AddItem(L"STATIC", kPercentId, WS_VISIBLE | SS_RIGHT | SS_NOPREFIX, 196, 22, 37, 10);

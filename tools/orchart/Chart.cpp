@@ -218,9 +218,9 @@ void Chart::LogDownloadDone(size_t track) {
   std::string path = CachePath(t.symbol, t.interval);
   MakeFolders(path.substr(0, path.rfind('/')));
   WriteWholeFile(path, cache);
-  AppendToFile(app.folder + "/" + tsfacts::kDownloadLog,
-               Timestamp() + ", Success, request for " + t.symbol + " (" + std::to_string(bars.size()) +
-                   " bars).\r\n");
+  AppendToFile(app.folder + "/" + tsfacts::kDownloadLog, Timestamp() + ", Success, request for " + t.symbol +
+                                                             " (" + std::to_string(bars.size()) +
+                                                             " bars).\r\n");
 }
 
 // The cache file of the track that is loading keeps changing.

@@ -122,10 +122,10 @@ DialogTemplate SymbolPageTemplate(bool subPages) {
         WS_EX_CLIENTEDGE);
   // "First Date:" is a check box: checked, the range starts at the first date; unchecked, it is a number of
   // bars back. "Bars Back:" is the option that goes with it. A click on either chooses its mode.
-  t.Add("Button", "Bars Back:", tsfacts::kBarsBackOptionId, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_RADIOBUTTON,
-        170, 58, 50, 10);
-  t.Add("Button", "First Date:", tsfacts::kFirstDateCheckId, WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX, 170, 78, 50,
-        10);
+  t.Add("Button", "Bars Back:", tsfacts::kBarsBackOptionId,
+        WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_RADIOBUTTON, 170, 58, 50, 10);
+  t.Add("Button", "First Date:", tsfacts::kFirstDateCheckId, WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX, 170, 78,
+        50, 10);
   t.Add("Edit", "", tsfacts::kBarsBackEditId, WS_VISIBLE | WS_BORDER | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
         222, 56, 50, 12);
   t.Add(kDateFieldClass, "", tsfacts::kFirstDateId, WS_VISIBLE | WS_TABSTOP, 222, 76, 62, 13,

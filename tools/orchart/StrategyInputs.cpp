@@ -356,8 +356,8 @@ bool RangeDialog::OnCommand(int id, int code, HWND control) {
     BoxSpec box;
     box.title = tsfacts::kChartErrorTitlePrefix;
     box.text = "The value " + FormatNumber(r.stop) + " of the input " + in.name + " is " +
-                tsfacts::kMaxBarsBackText + "sBack setting (" + std::to_string(maxBarsBack) +
-                ").\r\nSet MaxBarsBack to " + std::to_string(needed) + "?";
+               tsfacts::kMaxBarsBackText + "sBack setting (" + std::to_string(maxBarsBack) +
+               ").\r\nSet MaxBarsBack to " + std::to_string(needed) + "?";
     box.buttons = {{tsfacts::kMaxBarsBackYesId, "&Yes"}, {tsfacts::kMaxBarsBackNoId, "&No"}};
     RangeDialog* self = this;
     box.onClose = [self, r, needed](int button) {

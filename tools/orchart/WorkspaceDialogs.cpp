@@ -159,7 +159,8 @@ void SaveActiveWorkspace() {
 UINT_PTR CALLBACK SaveAsHook(HWND hook, UINT msg, WPARAM wp, LPARAM lp) {
   (void)wp;
   if (msg == WM_INITDIALOG) {
-    SetWindowLongPtrA(hook, GWLP_USERDATA, static_cast<LONG_PTR>(reinterpret_cast<OPENFILENAMEA*>(lp)->lCustData));
+    SetWindowLongPtrA(hook, GWLP_USERDATA,
+                      static_cast<LONG_PTR>(reinterpret_cast<OPENFILENAMEA*>(lp)->lCustData));
     return 0;
   }
   if (msg != WM_NOTIFY || reinterpret_cast<NMHDR*>(lp)->code != CDN_FILEOK) return 0;

@@ -6,7 +6,7 @@
 
 struct CompanionCommand {
   const char* name;
-  const char* usage;  // the arguments, as shown by "tavrinc help"
+  const char* usage;                                 // the arguments, as shown by "tavrinc help"
   int (*run)(const std::vector<const char*>& args);  // exit code; args exclude the command name
 };
 

@@ -36,7 +36,8 @@ int ShowSettings(const std::vector<const char*>& args) {
   std::printf(" -> RGB %lu,%lu,%lu\n", c & 255, (c >> 8) & 255, (c >> 16) & 255);
   CTxt def;
   Settings::GetString("Tavrin", "CurrDef", "DJ30", def);
-  std::printf("  Tavrin   CurrDef              %s (strings are never written back)\n", static_cast<const char*>(def));
+  std::printf("  Tavrin   CurrDef              %s (strings are never written back)\n",
+              static_cast<const char*>(def));
   CTxt text;
   if (text.LoadFromFile(ini) < 0) {
     std::fprintf(stderr, "%s\n", static_cast<const char*>(text));

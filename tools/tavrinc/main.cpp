@@ -24,7 +24,8 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr, "usage: tavrinc COMMAND ARGUMENTS\n");
-  for (const CompanionCommand& c : CompanionCommands()) std::fprintf(stderr, "  tavrinc %s %s\n", c.name, c.usage);
+  for (const CompanionCommand& c : CompanionCommands())
+    std::fprintf(stderr, "  tavrinc %s %s\n", c.name, c.usage);
   return 2;
 }
 
