@@ -18,7 +18,7 @@
 #include "execution/ReportLoader.h"
 #include "execution/Summary.h"
 #include "foundation/Log.h"
-#include "sequence/Settings.h"
+#include "foundation/Settings.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "execution/RunScript.h"
 #include "foundation/DateTime.h"
 #include "foundation/Log.h"
+#include "foundation/Settings.h"
 #include "sequence/SequenceDefinition.h"
-#include "sequence/Settings.h"
 
 namespace {
 

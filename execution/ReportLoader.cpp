@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "foundation/Log.h"
+#include "foundation/Settings.h"
 #include "foundation/SysUtil.h"
-#include "sequence/Settings.h"
 
 namespace {
 

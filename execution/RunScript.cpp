@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "foundation/Log.h"
+#include "foundation/Settings.h"
 #include "foundation/SysUtil.h"
 #include "sequence/SequenceDefinition.h"
-#include "sequence/Settings.h"
 #include "sequence/Timeframe.h"
 
 namespace {

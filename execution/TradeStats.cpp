@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "sequence/Settings.h"
+#include "foundation/Settings.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "foundation/Log.h"
+#include "foundation/Settings.h"
 #include "foundation/SysUtil.h"
 #include "foundation/SysWin.h"
 #include "foundation/Txt.h"
 #include "foundation/WinHandles.h"
-#include "sequence/Settings.h"
 
 namespace {
 

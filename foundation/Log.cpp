@@ -13,9 +13,9 @@
 
 #include "foundation/DateTime.h"
 #include "foundation/Log_platform.h"
+#include "foundation/Settings.h"
 #include "foundation/Txt.h"
 #include "foundation/Txt_platform.h"
-#include "sequence/Settings.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #endif
 
 #include "foundation/DateTime.h"
-#include "sequence/Settings.h"
+#include "foundation/Settings.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "foundation/Settings.h"
 #include "foundation/TxtArray.h"
-#include "sequence/Settings.h"
 
 namespace {
 

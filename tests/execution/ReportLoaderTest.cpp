@@ -8,7 +8,7 @@
 #include "TestSupport.h"
 #include "execution/ReportLoader.h"
 #include "foundation/Log.h"
-#include "sequence/Settings.h"
+#include "foundation/Settings.h"
 
 using reportbuilder::ReportTrade;
 

@@ -9,9 +9,9 @@
 
 #include "TestSupport.h"
 #include "execution/RunScript.h"
+#include "foundation/Settings.h"
 #include "sequence/DefinitionTestSupport.h"
 #include "sequence/SequenceDefinition.h"
-#include "sequence/Settings.h"
 
 using namespace testsupport;
 using namespace definitiontest;

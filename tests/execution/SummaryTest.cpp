@@ -10,7 +10,7 @@
 #include "ReportBuilder.h"
 #include "TestSupport.h"
 #include "execution/Summary.h"
-#include "sequence/Settings.h"
+#include "foundation/Settings.h"
 
 namespace {
 

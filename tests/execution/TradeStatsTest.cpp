@@ -12,7 +12,7 @@
 #include "TestSupport.h"
 #include "execution/Summary.h"
 #include "execution/TradeStats.h"
-#include "sequence/Settings.h"
+#include "foundation/Settings.h"
 
 namespace {
 

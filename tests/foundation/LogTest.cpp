@@ -12,8 +12,8 @@
 #include "TestSupport.h"
 #include "foundation/DateTime.h"
 #include "foundation/Log.h"
+#include "foundation/Settings.h"
 #include "foundation/Txt.h"
-#include "sequence/Settings.h"
 
 namespace fs = std::filesystem;
 

@@ -13,8 +13,8 @@
 #include "TestSupport.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/Log.h"
+#include "foundation/Settings.h"
 #include "foundation/TxtArray.h"
-#include "sequence/Settings.h"
 
 using namespace testsupport;
 namespace fs = std::filesystem;

@@ -13,7 +13,7 @@
 #include "execution/AbortMarks.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/Log.h"
-#include "sequence/Settings.h"
+#include "foundation/Settings.h"
 
 namespace definitiontest {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "foundation/Settings.h"
 #include "foundation/TxtArray.h"
-#include "sequence/Settings.h"
 #include "sequence/Timeframe.h"
 
 using namespace testsupport;

@@ -8,7 +8,7 @@
 #include "StandInStrategyHarness.h"
 #include "TestSupport.h"
 #include "execution/ReportLoader.h"
-#include "sequence/Settings.h"
+#include "foundation/Settings.h"
 
 using namespace standin;
 

@@ -14,7 +14,7 @@
 #include "StrategyEngine.h"
 #include "TestSupport.h"
 #include "execution/ReportLoader.h"
-#include "sequence/Settings.h"
+#include "foundation/Settings.h"
 
 using namespace orchart;
 

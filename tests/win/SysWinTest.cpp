@@ -10,10 +10,10 @@
 #include <thread>
 
 #include "TestSupport.h"
+#include "foundation/Settings.h"
 #include "foundation/SysUtil.h"
 #include "foundation/SysWin.h"
 #include "foundation/Txt.h"
-#include "sequence/Settings.h"
 #include "win/ToolSupport.h"
 
 using namespace toolsupport;

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "Commands.h"
+#include "foundation/Settings.h"
 #include "foundation/Txt.h"
-#include "sequence/Settings.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "Commands.h"
 #include "execution/Summary.h"
-#include "sequence/Settings.h"
+#include "foundation/Settings.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include "Commands.h"
 #include "execution/AbortMarks.h"
+#include "foundation/Settings.h"
 #include "foundation/Txt.h"
 #include "sequence/SequenceDefinition.h"
-#include "sequence/Settings.h"
 
 namespace {
 

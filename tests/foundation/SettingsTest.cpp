@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "TestSupport.h"
+#include "foundation/Settings.h"
 #include "foundation/Txt.h"
-#include "sequence/Settings.h"
 
 using namespace testsupport;
 

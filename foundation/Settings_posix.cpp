@@ -1,6 +1,6 @@
 // System colours where there is no Windows: the usual Windows defaults, so settings read the same.
+#include "foundation/Settings.h"
 #include "foundation/Txt.h"
-#include "sequence/Settings.h"
 
 namespace Settings {
 

@@ -1,5 +1,5 @@
 // The settings store over our own initialisation-file reader and writer (identical on every platform).
-#include "sequence/Settings.h"
+#include "foundation/Settings.h"
 
 #include <climits>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // System colours on Windows: the user's current menu, active border and active caption colours.
 #include <windows.h>
 
+#include "foundation/Settings.h"
 #include "foundation/Txt.h"
-#include "sequence/Settings.h"
 
 namespace Settings {
 
