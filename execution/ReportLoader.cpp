@@ -2,6 +2,8 @@
 // table read row by row into the trade statistics.
 #include "execution/ReportLoader.h"
 
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -571,10 +573,17 @@ class TradesReader {
                m_name, entry.dateText.c_str(), exit.dateText.c_str());
       return;
     }
+    double commission = entry.commission + exit.commission;
+    if (!(std::fabs(entry.profit) <= FLT_MAX && std::fabs(commission) <= FLT_MAX)) {
+      // A trade holds its amounts as float: a damaged cell with a run of digits would otherwise enter the
+      // statistics as an infinite profit.
+      LogTrace("ZELTRD", 0, "Skipping trade #%s of %s: amount out of range", entry.number.c_str(), m_name);
+      return;
+    }
     Trade t;
     t.direction = entry.direction;
     t.profit = static_cast<float>(entry.profit);
-    t.commission = static_cast<float>(entry.commission + exit.commission);
+    t.commission = static_cast<float>(commission);
     t.entry = entry.when;
     t.exit = exit.when;
     m_stats.AddTrade(t);
