@@ -61,11 +61,7 @@ bool IsBlank(char c) {
 }
 
 std::string TrimmedBlanks(const char* text) {
-  std::string s = text ? text : "";
-  size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
+  return TrimBlanks(text ? text : "");
 }
 
 // Blank- or tab-separated words.

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "foundation/AtomicFile.h"
+#include "foundation/FileRead.h"
+#include "foundation/Log.h"
 #include "foundation/Txt.h"
 
 namespace Settings {
@@ -23,28 +25,72 @@ std::recursive_mutex& StoreLock() {
   return lock;
 }
 
-// --- The file as lines --------------------------------------------------------------------------
+// Failures are logged after the store's lock is released: the log reads its own options through the
+// store, under its own lock, so logging while holding ours could deadlock two threads. A report made
+// while one is being written (the log's option read failing too) is dropped instead of recursing, and
+// the same text is not repeated line after line while a file stays unreadable.
+struct PendingReports {
+  int depth = 0;
+  bool reporting = false;
+  std::vector<std::string> texts;
+};
+thread_local PendingReports t_pending;
 
-std::string Trimmed(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return std::string();
-  size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
+void Report(std::string text) {
+  t_pending.texts.push_back(std::move(text));
 }
+
+void FlushReports() {
+  if (t_pending.reporting || t_pending.texts.empty()) return;
+  static std::mutex lastLock;
+  static std::string last;
+  t_pending.reporting = true;
+  std::vector<std::string> texts;
+  texts.swap(t_pending.texts);
+  for (const std::string& text : texts) {
+    {
+      std::lock_guard<std::mutex> guard(lastLock);
+      if (text == last) continue;
+      last = text;
+    }
+    LogTrace("Settings", 0, "%s", text.c_str());
+  }
+  t_pending.reporting = false;
+}
+
+// Every public call holds one: the store's lock, and on leaving the outermost call the reports made.
+class StoreCall {
+ public:
+  StoreCall() : guard_(StoreLock()) { ++t_pending.depth; }
+  ~StoreCall() {
+    --t_pending.depth;
+    bool outermost = t_pending.depth == 0;
+    guard_.unlock();
+    if (outermost) FlushReports();
+  }
+  StoreCall(const StoreCall&) = delete;
+  StoreCall& operator=(const StoreCall&) = delete;
+
+ private:
+  std::unique_lock<std::recursive_mutex> guard_;
+};
+
+// --- The file as lines --------------------------------------------------------------------------
 
 bool SameNoCase(const std::string& a, const char* b) {
   return CompareNoCase(a.c_str(), b, 1) == 0;
 }
 
-std::vector<std::string> LoadLines(const char* path) {
-  std::vector<std::string> lines;
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return lines;
+// The file's lines; false when it exists but cannot be read (a missing file has no lines).
+bool LoadLines(const char* path, std::vector<std::string>& lines) {
+  lines.clear();
   std::string all;
-  char chunk[4096];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) all.append(chunk, n);
-  std::fclose(f);
+  CTxt reason;
+  if (ReadWholeFile(path, all, reason) == FileReadResult::kFailed) {
+    Report(std::string("Cannot read the settings file ") + path + " (" + reason.ToStd() +
+           "): defaults used, nothing written");
+    return false;
+  }
   size_t start = 0;
   while (start < all.size()) {
     size_t end = all.find('\n', start);
@@ -54,14 +100,14 @@ std::vector<std::string> LoadLines(const char* path) {
     lines.push_back(line);
     start = end + 1;
   }
-  return lines;
+  return true;
 }
 
 bool IsSectionLine(const std::string& line, std::string* name) {
-  std::string t = Trimmed(line);
+  std::string t = TrimBlanks(line);
   if (t.empty() || t[0] != '[') return false;
   size_t close = t.find(']');
-  if (name) *name = Trimmed(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+  if (name) *name = TrimBlanks(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
   return true;
 }
 
@@ -82,10 +128,10 @@ int SectionEnd(const std::vector<std::string>& lines, int header) {
 bool SplitKeyLine(const std::string& line, std::string* key, std::string* value) {
   size_t eq = line.find('=');
   if (eq == std::string::npos) return false;
-  std::string k = Trimmed(line.substr(0, eq));
+  std::string k = TrimBlanks(line.substr(0, eq));
   if (k.empty() || k[0] == ';') return false;
   if (key) *key = k;
-  if (value) *value = Trimmed(line.substr(eq + 1));
+  if (value) *value = TrimBlanks(line.substr(eq + 1));
   return true;
 }
 
@@ -106,8 +152,10 @@ std::string Unquoted(const std::string& v) {
 bool SaveLines(const char* path, const std::vector<std::string>& lines) {
   std::string all;
   for (const std::string& line : lines) all += line + "\r\n";
-  CTxt err;
-  return WriteFileAtomically(path, all.data(), all.size(), err) == 0;
+  CTxt reason;
+  if (WriteFileAtomically(path, all.data(), all.size(), reason) == 0) return true;
+  Report(std::string("Cannot write the settings file ") + path + " (" + reason.ToStd() + ")");
+  return false;
 }
 
 // --- Paths ------------------------------------------------------------------------------------
@@ -141,7 +189,7 @@ std::string RunningProgramPath() {
 const Paths& CachedPaths() {
   static Paths paths;
   static bool done = false;
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   if (!done) {
     CTxt folder, ini;
     ProgramPathsOf(RunningProgramPath().c_str(), folder, ini);
@@ -161,8 +209,12 @@ std::string IniPathFor(const char* iniFile) {
 
 // --- Raw reading and writing -------------------------------------------------------------------
 
-bool ReadStored(const char* section, const char* key, const char* iniFile, std::string* value) {
-  std::vector<std::string> lines = LoadLines(IniPathFor(iniFile).c_str());
+// Whether the key is stored; readable says whether the file could be read at all (a missing file can).
+bool ReadStored(const char* section, const char* key, const char* iniFile, std::string* value,
+                bool* readable = nullptr) {
+  std::vector<std::string> lines;
+  bool ok = LoadLines(IniPathFor(iniFile).c_str(), lines);
+  if (readable) *readable = ok;
   int header = FindSection(lines, section);
   if (header < 0) return false;
   int at = FindKey(lines, header, key);
@@ -175,7 +227,7 @@ bool ReadStored(const char* section, const char* key, const char* iniFile, std::
 std::string ReadOrDefault(const char* section, const char* key, const char* def, const char* iniFile,
                           size_t limit) {
   std::string value;
-  if (!ReadStored(section, key, iniFile, &value)) value = Trimmed(def ? def : "");
+  if (!ReadStored(section, key, iniFile, &value)) value = TrimBlanks(def ? def : "");
   if (value.size() > limit) value.resize(limit);
   return value;
 }
@@ -219,7 +271,7 @@ void ProgramPathsOf(const char* exePath, CTxt& folder, CTxt& iniPath) {
 }
 
 void OverrideAppFolder(const char* folder, const char* programName) {
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   CTxt f(folder);
   f.MakeFn();
   FolderOverride() = f.ToStd();
@@ -227,13 +279,13 @@ void OverrideAppFolder(const char* folder, const char* programName) {
 }
 
 int GetAppFolder(CTxt& out) {
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   out = FolderOverride().empty() ? CachedPaths().folder.c_str() : FolderOverride().c_str();
   return out.GetLength();
 }
 
 int GetIniPath(CTxt& out) {
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   if (FolderOverride().empty()) {
     out = CachedPaths().ini.c_str();
   } else {
@@ -246,13 +298,17 @@ int GetIniPath(CTxt& out) {
 
 bool WriteString(const char* section, const char* key, const char* value, const char* iniFile) {
   if (!section || !key) return false;
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   std::string path = IniPathFor(iniFile);
-  std::vector<std::string> lines = LoadLines(path.c_str());
+  std::vector<std::string> lines;
+  if (!LoadLines(path.c_str(), lines)) {
+    Report(std::string("Not written: ") + section + "/" + key + " in " + path);
+    return false;
+  }
   int header = FindSection(lines, section);
   if (header < 0) {
     if (!value) return true;  // removing a key that is not there
-    if (!lines.empty() && !Trimmed(lines.back()).empty()) lines.emplace_back();
+    if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.emplace_back();
     lines.push_back(std::string("[") + section + "]");
     header = static_cast<int>(lines.size()) - 1;
   }
@@ -265,7 +321,7 @@ bool WriteString(const char* section, const char* key, const char* value, const 
   } else if (value) {
     // After the section's last non-blank line, so a blank line before the next section stays there.
     int insert = SectionEnd(lines, header);
-    while (insert - 1 > header && Trimmed(lines[static_cast<size_t>(insert - 1)]).empty()) --insert;
+    while (insert - 1 > header && TrimBlanks(lines[static_cast<size_t>(insert - 1)]).empty()) --insert;
     lines.insert(lines.begin() + insert, line);
   } else {
     return true;
@@ -274,13 +330,13 @@ bool WriteString(const char* section, const char* key, const char* value, const 
 }
 
 int GetString(const char* section, const char* key, const char* def, CTxt& out, const char* iniFile) {
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   out = ReadOrDefault(section, key, def, iniFile, kMaxStringValue).c_str();
   return out.GetLength();
 }
 
 int GetString(const char* section, const char* key, const char* def, std::string& out, const char* iniFile) {
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   out = ReadOrDefault(section, key, def, iniFile, kMaxStringValue);
   return static_cast<int>(out.size());
 }
@@ -288,14 +344,14 @@ int GetString(const char* section, const char* key, const char* def, std::string
 int GetStringRaw(const char* section, const char* key, const char* def, char* out, int outSize,
                  const char* iniFile) {
   if (!out || outSize < 1) return 0;
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   std::string v = ReadOrDefault(section, key, def, iniFile, static_cast<size_t>(outSize - 1));
   std::memcpy(out, v.c_str(), v.size() + 1);
   return static_cast<int>(v.size());
 }
 
 bool SetDefault(const char* section, const char* key, const char* value, int overwrite, const char* iniFile) {
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   if (overwrite) return WriteString(section, key, value, iniFile);
   std::string current = ReadOrDefault(section, key, value, iniFile, kMaxStringValue);
   return WriteString(section, key, current.c_str(), nullptr);
@@ -304,51 +360,57 @@ bool SetDefault(const char* section, const char* key, const char* value, int ove
 // --- Typed getters: read, normalise, write the normal form back when it differs ----------------
 
 bool GetBool(const char* section, const char* key, bool def, const char* iniFile) {
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   std::string stored;
-  bool exists = ReadStored(section, key, iniFile, &stored);
+  bool readable = true;
+  bool exists = ReadStored(section, key, iniFile, &stored, &readable);
   bool found = exists && !stored.empty();
   // The default applies only to a missing key: a key stored empty reads as its empty text, so as NO.
   std::string text = exists ? stored.substr(0, kMaxNumberValue) : (def ? "YES" : "NO");
   bool value = SameNoCase(text, "YES") || SameNoCase(text, "TRUE");
   const char* normal = value ? "YES" : "NO";
-  if (!found || !SameNoCase(text, normal)) WriteString(section, key, normal, iniFile);
+  if (readable && (!found || !SameNoCase(text, normal))) WriteString(section, key, normal, iniFile);
   return value;
 }
 
 int GetInt(const char* section, const char* key, int def, const char* iniFile) {
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   std::string stored;
-  bool found = ReadStored(section, key, iniFile, &stored) && !stored.empty();
+  bool readable = true;
+  bool found = ReadStored(section, key, iniFile, &stored, &readable) && !stored.empty();
   std::string text = found ? stored.substr(0, kMaxNumberValue) : std::to_string(def);
   int value = LongOf(text.c_str());
   std::string normal = std::to_string(value);
-  if (!found || !SameNoCase(text, normal.c_str())) WriteString(section, key, normal.c_str(), iniFile);
+  if (readable && (!found || !SameNoCase(text, normal.c_str())))
+    WriteString(section, key, normal.c_str(), iniFile);
   return value;
 }
 
 float GetFloat(const char* section, const char* key, float def, const char* iniFile) {
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   std::string stored;
-  bool found = ReadStored(section, key, iniFile, &stored) && !stored.empty();
+  bool readable = true;
+  bool found = ReadStored(section, key, iniFile, &stored, &readable) && !stored.empty();
   std::string text = found ? stored.substr(0, kMaxNumberValue) : Formatted("%.*f", def, 4);
   float value = static_cast<float>(std::atof(text.c_str()));
   std::string normal = Formatted("%.*f", value, 4);
-  if (!found || !SameNoCase(text, normal.c_str())) WriteString(section, key, normal.c_str(), iniFile);
+  if (readable && (!found || !SameNoCase(text, normal.c_str())))
+    WriteString(section, key, normal.c_str(), iniFile);
   return value;
 }
 
 Colour GetColour(const char* section, const char* key, const char* def, const char* iniFile) {
-  std::lock_guard<std::recursive_mutex> guard(StoreLock());
+  StoreCall call;
   std::string stored;
-  bool found = ReadStored(section, key, iniFile, &stored) && !stored.empty();
-  std::string text = found ? stored.substr(0, kMaxNumberValue) : Trimmed(def ? def : "");
+  bool readable = true;
+  bool found = ReadStored(section, key, iniFile, &stored, &readable) && !stored.empty();
+  std::string text = found ? stored.substr(0, kMaxNumberValue) : TrimBlanks(def ? def : "");
   Colour value = ParseColour(text.c_str());
   char normal[40];
   std::snprintf(normal, sizeof normal, "%d,%d,%d", static_cast<int>(value & 255),
                 static_cast<int>((value >> 8) & 255), static_cast<int>((value >> 16) & 255));
   // A missing key is written too, so that the file lists the colour in effect.
-  if (!found || !SameNoCase(text, normal)) WriteString(section, key, normal, iniFile);
+  if (readable && (!found || !SameNoCase(text, normal))) WriteString(section, key, normal, iniFile);
   return value;
 }
 
@@ -407,7 +469,7 @@ Colour ParseColour(const char* text) {
   while (*text == ' ' || *text == '\t') ++text;
   if (CompareNoCase("0x", text, 2) == 0) return static_cast<Colour>(HexToInt(text + 2));
   if (*text >= '0' && *text <= '9') return ParseNumericColour(text);
-  std::string name = Trimmed(text);
+  std::string name = TrimBlanks(text);
   for (const char* system : {"MENU", "BORDER", "TITLE"})
     if (SameNoCase(name, system)) return SystemColour(system);
   for (const NamedColour& c : kNamedColours)

@@ -1314,6 +1314,13 @@ int CompareNoCase(const char* a, const char* b, int mode) {
   }
 }
 
+std::string TrimBlanks(const std::string& text) {
+  size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return std::string();
+  size_t end = text.find_last_not_of(" \t");
+  return text.substr(begin, end - begin + 1);
+}
+
 int FindNoCase(const char* text, const char* pattern) {
   if (!text || !pattern) return -1;
   for (int i = 0; text[i]; ++i)

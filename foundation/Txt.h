@@ -170,7 +170,9 @@ class CTxt {
 // first. mode 1 whole text, 2 a is a prefix of b, 0 either is a prefix of the other.
 int CompareNoCase(const char* a, const char* b, int mode = 1);
 int FindNoCase(const char* text, const char* pattern);  // first index, -1 none
-int FindCharInList(char c, const char* list);           // index in list, -1 none
+// The text without the blanks and tabs at both ends (CTxt::Trim trims one character in place).
+std::string TrimBlanks(const std::string& text);
+int FindCharInList(char c, const char* list);  // index in list, -1 none
 int CountFields(const char* text, char delim);
 // Fields first..last (1-based; last 0 = first; 99 the last field, -99 the first counted from the end, other
 // negatives count from the end) into out (at most outSize - 1 characters). Returns the length copied, 0 when

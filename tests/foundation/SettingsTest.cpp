@@ -2,10 +2,16 @@
 // concurrent writers that lose nothing.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "TestSupport.h"
+#include "foundation/FileRead.h"
+#include "foundation/Log.h"
 #include "foundation/Settings.h"
 #include "foundation/Txt.h"
 
@@ -171,6 +177,72 @@ TEST_F(SettingsFile, TwoThreadsWritingDifferentKeysLoseNone) {
                 kWrites - 50 + k)
           << section << " K" << k;
   EXPECT_FALSE(FileExists(ini + ".tmp~"));
+}
+
+// Collects what the store logs while it lives.
+class SettingsLogLines {
+ public:
+  SettingsLogLines() { SetLogStatusSink(&Collect, this); }
+  ~SettingsLogLines() { SetLogStatusSink(nullptr, nullptr); }
+  std::string All() const {
+    std::string all;
+    for (const std::string& line : lines_) all += line + "\n";
+    return all;
+  }
+
+ private:
+  static void Collect(void* self, const char* category, const char* text, int) {
+    if (category && std::string(category) == "Settings")
+      static_cast<SettingsLogLines*>(self)->lines_.push_back(text ? text : "");
+  }
+  std::vector<std::string> lines_;
+};
+
+// A settings path that exists but cannot be read (here a folder of that name) is never taken for an empty
+// file: getters give their defaults without writing back, writes fail with the reason logged, and what is
+// there stays as it was.
+TEST_F(SettingsFile, UnreadableFileIsNeverWrittenOver) {
+  std::string folder = ScratchFolder() + "/Unreadable.ini";
+  std::filesystem::create_directories(folder);
+  WriteFile(folder + "/inside.txt", "kept");
+  const char* path = folder.c_str();
+  SettingsLogLines log;
+  EXPECT_EQ(Settings::GetInt("Tavrin", "SeqRetry", 3, path), 3);
+  EXPECT_TRUE(Settings::GetBool("Tavrin", "Flag", true, path));
+  EXPECT_FLOAT_EQ(Settings::GetFloat("Tavrin", "Ratio", 2.5f, path), 2.5f);
+  EXPECT_EQ(Settings::GetColour("Tavrin", "Back", "RED", path), Settings::MakeColour(255, 0, 0));
+  EXPECT_FALSE(Settings::WriteString("Tavrin", "CurrDef", "ES", path));
+  EXPECT_FALSE(Settings::WriteInt("Tavrin", "SeqRetry", 5, path));
+  EXPECT_EQ(ReadFile(folder + "/inside.txt"), "kept");
+  EXPECT_FALSE(FileExists(folder + ".tmp~"));
+  std::string lines = log.All();
+  EXPECT_NE(lines.find("Cannot read the settings file " + folder), std::string::npos) << lines;
+  EXPECT_NE(lines.find("Not written: Tavrin/CurrDef"), std::string::npos) << lines;
+}
+
+// The file could not be read (another program held it) but could be written: nothing is written back, so
+// the user's configuration is not replaced by the one key asked for.
+TEST_F(SettingsFile, ReadFailureOnAWritableFileWritesNothing) {
+  const std::string original = "[Tavrin]\r\nCurrDef=NQ\r\nSeqRetry=7\r\n";
+  Given(original);
+  SetFileReadFailure(ini, EACCES);
+  SettingsLogLines log;
+  EXPECT_EQ(Settings::GetInt("Tavrin", "SeqRetry", 3, ini.c_str()), 3);
+  EXPECT_FALSE(Settings::GetBool("Tavrin", "Missing", false, ini.c_str()));
+  EXPECT_EQ(Get("Tavrin", "CurrDef", "ES"), "ES");
+  EXPECT_FALSE(Settings::WriteString("Tavrin", "CurrDef", "ES", ini.c_str()));
+  RemoveMemoryFiles();
+  EXPECT_EQ(Contents(), original);
+  EXPECT_NE(log.All().find(std::string("(") + std::strerror(EACCES) + ")"), std::string::npos) << log.All();
+  EXPECT_EQ(Settings::GetInt("Tavrin", "SeqRetry", 3, ini.c_str()), 7);  // readable again: the stored value
+}
+
+// A file that cannot be replaced (its folder is gone) reports the writer's reason.
+TEST_F(SettingsFile, FailedWriteIsLoggedWithTheSystemsReason) {
+  std::string path = ScratchFolder() + "/missing-folder/Tavrin.ini";
+  SettingsLogLines log;
+  EXPECT_FALSE(Settings::WriteString("Tavrin", "CurrDef", "ES", path.c_str()));
+  EXPECT_NE(log.All().find("Cannot write the settings file " + path + " ("), std::string::npos) << log.All();
 }
 
 }  // namespace
