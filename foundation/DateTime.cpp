@@ -85,11 +85,21 @@ int CurrentLocalYear() {
   return CZELDateTime::ReadLocalClock().year;
 }
 
-// Two-digit years: below 70 in the 2000s, below 100 in the 1900s; -1 outside 1900-2999.
+bool YearInRange(int year) {
+  return year >= CZELDateTime::kFirstYear && year <= CZELDateTime::kLastYear;
+}
+
+// Two-digit years: below 70 in the 2000s, below 100 in the 1900s; -1 outside the years a value holds.
 int ExpandYear(int year) {
   if (year < 70) year += 2000;
   if (year < 100) year += 1900;
-  return (year >= 1900 && year <= 2999) ? year : -1;
+  return YearInRange(year) ? year : -1;
+}
+
+// A year moved by arithmetic stays within the range (the stored year is one byte).
+int ClampedYear(int year) {
+  return year < CZELDateTime::kFirstYear ? CZELDateTime::kFirstYear
+                                         : (year > CZELDateTime::kLastYear ? CZELDateTime::kLastYear : year);
 }
 
 int CheckedDate(int year, int month, int day) {
@@ -307,13 +317,16 @@ int CZELDateTime::SetDT64(const char* text) {
 }
 
 int CZELDateTime::SetDTUnix(int64_t secondsSince1970) {
-  SetFromClock(datetime_platform::LocalFromUnix(secondsSince1970));
-  return 0;
+  return SetFromClock(datetime_platform::LocalFromUnix(secondsSince1970)) ? 0 : -1;
 }
 
 int CZELDateTime::SetDTFloat(double serial) {
+  constexpr double kLimit = 1e8;  // days: far beyond the range, and safe to round to an integer
+  if (!(serial > -kLimit && serial < kLimit)) return -1;
   int64_t total = std::llround(serial * kSecondsPerDay);
   int64_t days = FloorDiv(total, kSecondsPerDay);
+  CZELDateTime day;
+  if (!day.SetFromJulian(static_cast<int>(kJulianSpreadsheetBase + days))) return -1;
   SetFromJulian(static_cast<int>(kJulianSpreadsheetBase + days));
   return SetTimeSec(static_cast<int>(total - days * kSecondsPerDay));
 }
@@ -357,8 +370,7 @@ int CZELDateTime::SetDTFile(const char* path, char which) {
   if (which != 'A' && which != 'C' && which != 'M' && which != 'S') return -1;
   Clock c{};
   if (!path || !datetime_platform::FileTimeLocal(path, which, c)) return -2;
-  SetFromClock(c);
-  return 0;
+  return SetFromClock(c) ? 0 : -2;
 }
 
 CZELDateTime::Clock CZELDateTime::ReadLocalClock() {
@@ -368,21 +380,27 @@ CZELDateTime::Clock CZELDateTime::ReadUtcClock() {
   return datetime_platform::UtcNow();
 }
 
-void CZELDateTime::SetFromClock(const Clock& c) {
+bool CZELDateTime::SetFromClock(const Clock& c) {
+  if (!YearInRange(c.year)) return false;
   m_year = static_cast<unsigned char>(c.year - 1900);
   m_month = static_cast<unsigned char>(c.month);
   m_day = static_cast<unsigned char>(c.day);
   m_hour = static_cast<unsigned char>(c.hour);
   m_minute = static_cast<unsigned char>(c.minute);
   m_second = static_cast<unsigned char>(c.second);
+  return true;
 }
 
-void CZELDateTime::SetFromJulian(int julianDay) {
+bool CZELDateTime::SetFromJulian(int julianDay) {
+  int first = JulianOf(kFirstYear, 1, 1), last = JulianOf(kLastYear, 12, 31);
+  bool inRange = julianDay >= first && julianDay <= last;
+  if (!inRange) julianDay = julianDay < first ? first : last;
   int y, m, d;
   CivilOfJulian(julianDay, y, m, d);
   m_year = static_cast<unsigned char>(y - 1900);
   m_month = static_cast<unsigned char>(m);
   m_day = static_cast<unsigned char>(d);
+  return inRange;
 }
 
 // --- Parsers ------------------------------------------------------------------------------------------
@@ -648,10 +666,23 @@ int CZELDateTime::GetDurTxtHMS(CTxt& out, const CZELDateTime* other) const {
 // --- Arithmetic -----------------------------------------------------------------------------------------
 
 void CZELDateTime::ShiftYear(int n) {
-  m_year = static_cast<unsigned char>(m_year + n);
+  m_year = static_cast<unsigned char>(ClampedYear(GetYear() + n) - kFirstYear);
 }
 
 void CZELDateTime::ShiftMonth(int n) {
+  long long target = static_cast<long long>(GetYear()) * 12 + (m_month - 1) + n;
+  if (target >= (kLastYear + 1) * 12LL) {  // past the last month: its last day
+    m_year = static_cast<unsigned char>(kLastYear - kFirstYear);
+    m_month = 12;
+    m_day = 31;
+    return;
+  }
+  if (target < kFirstYear * 12LL) {
+    m_year = 0;
+    m_month = 1;
+    m_day = 1;
+    return;
+  }
   if (n > 0) {
     int months = m_month - 1 + n;
     m_year = static_cast<unsigned char>(m_year + months / 12);

@@ -29,7 +29,13 @@ class CZELDateTime {
   bool IsEmpty() const;  // all six fields zero
   bool IsFilled() const { return !IsEmpty(); }
   bool IsValid() const;  // month 1-12, day within the month, hour <= 23, minute and second <= 59
-  static bool IsDate(int yyyymmdd) { return yyyymmdd >= 19000101 && yyyymmdd < 29991232; }
+  // The years a value can hold; every parser and setter refuses a date outside them, and arithmetic stops
+  // at their ends instead of wrapping around.
+  static constexpr int kFirstYear = 1900;
+  static constexpr int kLastYear = 2155;
+  static bool IsDate(int yyyymmdd) {
+    return yyyymmdd >= kFirstYear * 10000 + 101 && yyyymmdd <= kLastYear * 10000 + 1231;
+  }
   static bool IsTime(int hhmmss) { return hhmmss >= 0 && hhmmss < 240001; }
   void Copy(const CZELDateTime& other) { *this = other; }
   // Forces the value into range (empty becomes 1 January 1900, day beyond the month its last day, ...).
@@ -168,8 +174,8 @@ class CZELDateTime {
   static std::string GetCurrDateTimeStr();
 
  private:
-  void SetFromClock(const Clock& c);
-  void SetFromJulian(int julianDay);
+  bool SetFromClock(const Clock& c);  // false, value unchanged, for a year outside the range
+  bool SetFromJulian(int julianDay);  // false for a day outside the range, the value then its nearest end
   void StepDays(int n);               // n days, one at a time across month and year ends
   int64_t SecondsSinceEpoch() const;  // on the proleptic Gregorian calendar, no time zone
 

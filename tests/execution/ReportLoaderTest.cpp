@@ -208,6 +208,19 @@ TEST_F(ReportLoaderTest, OpenPositionsAndTradesWithUnreadableDatesAreSkipped) {
   EXPECT_EQ("3/4/2012 11:30:00", DateText(stats.GetTrades()[1].exit));
 }
 
+// A date beyond the years a date value holds is no date: the trade is skipped like any undated one, never
+// read as a wrapped-around year with a duration of minus millions of hours.
+TEST_F(ReportLoaderTest, TradesDatedBeyondTheLastYearAreSkipped) {
+  std::vector<ReportTrade> trades(2);
+  trades[0] = {false, "3/1/2012", "10:00", "3/1/2012", "11:00", 10, 11, 100, 98, 1, 1, false};
+  trades[1] = {true, "1/1/2156", "10:00", "1/2/2156", "11:00", 10, 9, 100, 98, 1, 1, false};
+  std::string page = reportbuilder::ReportPage("S", "X", "1 min", trades, {});
+  TradeStatistics stats(5000);
+  CTxt msg;
+  ASSERT_EQ(1, LoadTradesFromPage(page, "p", stats, msg));
+  EXPECT_EQ("3/1/2012 11:00:00", DateText(stats.GetTrades()[0].exit));
+}
+
 TEST_F(ReportLoaderTest, FailuresAndTheCurrentFileSetting) {
   TradeStatistics stats(5000);
   CTxt msg;

@@ -93,6 +93,34 @@ TEST(DateTimeParse, BadDatesFailAndLeaveTheValue) {
   EXPECT_EQ(20080229, d.GetDate());
 }
 
+// The value holds the years 1900 to 2155: a date beyond them is refused by every parser and setter, never
+// stored modulo 256 (1/1/2355 as 1/1/2099, 12/31/2999 as 12/31/1975), and arithmetic stops at the ends.
+TEST(DateTimeParse, YearsBeyondTheRangeAreRefusedNotWrapped) {
+  CZELDateTime d = At(20010203, 40506);
+  for (const char* text : {"1/1/2355", "12/31/2999", "1/2/2156", "2156-01-01", "21560101", "1/1/1899"})
+    EXPECT_GT(0, d.SetDT(text)) << text;
+  EXPECT_GT(0, CZELDateTime::ParseDate("12/31/2999"));
+  EXPECT_EQ(-1, d.SetDate(21560101));
+  EXPECT_EQ(-1, d.SetDate(2156, 1, 1));
+  EXPECT_EQ(-1, d.SetDTFloat(1e12));
+  EXPECT_EQ(-1, d.SetDTFloat(95000.0));  // a spreadsheet day in 2160
+  EXPECT_EQ(20010203040506LL, d.GetDT());
+  EXPECT_EQ(0, d.SetDT("12/31/2155"));
+  EXPECT_EQ(21551231, d.GetDate());
+
+  d.ShiftMonth(1);
+  EXPECT_EQ(21551231, d.GetDate());
+  d.ShiftYear(5);
+  EXPECT_EQ(2155, d.GetYear());
+  d.ShiftDate(400, 0);
+  EXPECT_EQ(21551231, d.GetDate());
+  d.SetDT("1/15/1900");
+  d.ShiftMonth(-3);
+  EXPECT_EQ(19000101, d.GetDate());
+  d.ShiftDate(-30, 0);
+  EXPECT_EQ(19000101, d.GetDate());
+}
+
 TEST(DateTimeParse, ParseDateCodes) {
   EXPECT_EQ(-2, CZELDateTime::ParseDate("13/01/2006"));
   EXPECT_EQ(-3, CZELDateTime::ParseDate("2/30/2006"));
