@@ -7,6 +7,7 @@
 
 #include "execution/ReportLoader.h"
 #include "execution/Summary_platform.h"
+#include "foundation/Log.h"
 #include "foundation/SysUtil.h"
 #include "foundation/Xml.h"
 
@@ -345,8 +346,8 @@ int WriteSummary(const char* folder, CTxt& resultText, int open) {
   CTxt dir(folder);
   dir.MakeFn();
   CTxt summaryPath;
+  // The previous summary stays until the new one replaces it whole.
   summaryPath.Format("%s/_Summary.csv", static_cast<const char*>(dir));
-  DeleteFileForced(summaryPath, 1);
 
   CTxtArray files;
   files.LoadFromDir(dir, 1, 1, "!csv");
@@ -357,6 +358,7 @@ int WriteSummary(const char* folder, CTxt& resultText, int open) {
   out.Add("");
   size_t dirLength = static_cast<size_t>(dir.GetLength());
   int dataLines = 0;
+  int unreadable = 0;
   for (int i = 0, n = files.GetSize(); i < n; ++i) {
     const char* path = files.GetAtTxt(i);
     if (!path) continue;
@@ -366,7 +368,12 @@ int WriteSummary(const char* folder, CTxt& resultText, int open) {
     ui.ShowProgress(path, i, n);
     CTxtArray lines;
     CTxt msg;
-    if (lines.LoadFromFileBuf(path, msg) < 1) continue;
+    int read = lines.LoadFromFileBuf(path, msg);
+    if (read < 0) {
+      LogTrace("Summary", 0, "Step file not summarised: %s", static_cast<const char*>(msg));
+      ++unreadable;
+    }
+    if (read < 1) continue;
     CTxt report(path);
     report.MakeFileExt("MHT");
     if (FileSizeOf(report) < 0) report.MakeFileExt("mht");  // file systems that tell case apart
@@ -385,6 +392,11 @@ int WriteSummary(const char* folder, CTxt& resultText, int open) {
   }
   resultText.Format("Created Summary for %d Symbols/Timeframes to %s", dataLines,
                     static_cast<const char*>(summaryPath));
+  if (unreadable) {
+    CTxt missing;
+    missing.Format("\r\n%d step file(s) could not be read and are missing (see the log)", unreadable);
+    resultText += missing;
+  }
   if (open == 1) ui.OpenFile(summaryPath);
   ui.EndWait();
   return dataLines;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -10,6 +11,9 @@
 #include "ReportBuilder.h"
 #include "TestSupport.h"
 #include "execution/Summary.h"
+#include "foundation/AtomicFile.h"
+#include "foundation/FileRead.h"
+#include "foundation/Log.h"
 #include "foundation/Settings.h"
 
 namespace {
@@ -335,6 +339,41 @@ TEST_F(SummaryTest, ProgressWaitAndOpeningGoThroughTheInstalledUi) {
   EXPECT_EQ((std::vector<std::string>{"wait", m_dir + "/B_1_1.csv 1/2", "close",
                                       "open " + m_dir + "/_Summary.csv", "done"}),
             recorder.calls);
+}
+
+// A summary whose writing stops before it is complete leaves the previous one as it was.
+TEST_F(SummaryTest, AnInterruptedSaveKeepsThePreviousSummary) {
+  StepFile(m_dir + "/ES_5min_1.csv", TwoTrades());
+  CTxt result;
+  ASSERT_EQ(1, WriteSummary(m_dir.c_str(), result, 0));
+  std::string previous = testsupport::ReadFile(m_dir + "/_Summary.csv");
+  StepFile(m_dir + "/ES_5min_2.csv", TwoTrades());
+  SetAtomicWriteInterruption([](const char*, const char*) { return false; });
+  int written = WriteSummary(m_dir.c_str(), result, 0);
+  SetAtomicWriteInterruption(nullptr);
+  EXPECT_EQ(-1, written);
+  EXPECT_EQ(previous, testsupport::ReadFile(m_dir + "/_Summary.csv"));
+}
+
+// A step file that cannot be read is named in the log and counted in the result, never dropped in silence.
+TEST_F(SummaryTest, AnUnreadableStepFileIsLoggedByName) {
+  StepFile(m_dir + "/ES_5min_1.csv", TwoTrades());
+  std::string locked = StepFile(m_dir + "/NQ_5min_2.csv", TwoTrades());
+  SetFileReadFailure(locked, EACCES);
+  struct Lines {
+    static void Collect(void* self, const char* category, const char* text, int) {
+      if (std::string(category ? category : "") == "Summary") static_cast<std::string*>(self)->append(text);
+    }
+  };
+  std::string logged;
+  SetLogStatusSink(&Lines::Collect, &logged);
+  CTxt result;
+  int written = WriteSummary(m_dir.c_str(), result, 0);
+  SetLogStatusSink(nullptr, nullptr);
+  RemoveMemoryFiles();
+  EXPECT_EQ(1, written);
+  EXPECT_NE(logged.find(locked), std::string::npos) << logged;
+  EXPECT_NE(std::string(result).find("1 step file(s) could not be read"), std::string::npos) << result;
 }
 
 TEST_F(SummaryTest, AFailedSaveIsReportedAndNotCountedAsSuccess) {
