@@ -1,0 +1,31 @@
+// The driver's one way to wait: every sleep and every poll goes through here, is bounded, and ends early when
+// the runner asks for an abort. The abort request is a plain atomic integer the runner writes and the driver
+// only reads (above 0: abort).
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+namespace tsdriver {
+
+using AbortRequest = std::atomic<int>;
+
+// Slice of a wait between two looks at the abort request.
+constexpr int kAbortPollMs = 20;
+
+// Sleeps ms milliseconds (nothing for ms <= 0). Returns false when an abort was requested before or during
+// the wait (it then ends within kAbortPollMs), true when the whole time passed.
+bool WaitMs(int ms, const AbortRequest* abort);
+
+// Checks condition, then every pollMs, until it holds (true) or boundMs passed or an abort was requested
+// (false). The condition is checked at least once and once more at the end of the bound.
+bool WaitUntil(const std::function<bool()>& condition, int boundMs, int pollMs, const AbortRequest* abort);
+
+inline bool AbortRequested(const AbortRequest* abort) {
+  return abort && abort->load() > 0;
+}
+
+// Milliseconds on a steady clock, for measuring bounds.
+long long SteadyMs();
+
+}  // namespace tsdriver
