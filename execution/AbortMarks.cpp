@@ -106,26 +106,40 @@ int SetAbortMark(const char* definitionPath, int step, const char* stepText, CTx
   return removed;
 }
 
+namespace {
+
+// Reported as every failure of the run's mark: logged, and shown when there is someone to show it to.
+int ReportMarkFailure(const CTxt& text, StepPrompts* prompts) {
+  LogTrace(kLogCategory, kLogNormal, "%s", (const char*)text);
+  if (prompts) prompts->ShowError(text);
+  return -1;
+}
+
+}  // namespace
+
 int WriteRunAbortMark(RunScript& script, const char* definitionPath, int step, CTxt& resultText,
                       StepPrompts* prompts) {
   CTxtArray& lines = script.DefinitionLines();
   CTxt text;
-  if (RemoveAbortMarks(definitionPath, text) < 0) {
+  int removed = RemoveAbortMarks(definitionPath, text);
+  if (removed < 0) {
     resultText.Format("Removing of previous %s Mark failed: %s", kAbortKey, (const char*)text);
+    // A definition that could not even be read is never written over with the build's copy of it.
+    if (removed == -1) return ReportMarkFailure(resultText, prompts);
     LogTrace(kLogCategory, kLogNormal, "%s", (const char*)resultText);
     if (prompts) prompts->ShowError(resultText);
     // The build's lines stand in for the file; their old marks must not outrank the new one.
     RemoveMarkLines(lines);
   } else if (LoadDefinitionFile(definitionPath, lines, text) < 0) {
-    RemoveMarkLines(lines);
+    resultText.Format("%s Mark not written: the definition could not be read again: %s", kAbortKey,
+                      (const char*)text);
+    return ReportMarkFailure(resultText, prompts);
   }
   const char* command = script.GetCommand(step - 1);
   AppendMark(lines, step, command, false);
   if (lines.SaveToFile(definitionPath, text) < 0) {
     resultText.Format("Saving new %s Mark failed: %s", kAbortKey, (const char*)text);
-    LogTrace(kLogCategory, kLogNormal, "%s", (const char*)resultText);
-    if (prompts) prompts->ShowError(resultText);
-    return -1;
+    return ReportMarkFailure(resultText, prompts);
   }
   LogTrace(kLogCategory, kLogNormal, "Added %s Mark: %s", kAbortKey, lines.GetAtTxt(lines.GetSize() - 1));
   return 0;

@@ -3,12 +3,14 @@
 // interrupted part-way.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 
 #include "TestSupport.h"
 #include "execution/AbortMarks.h"
 #include "execution/RunScript.h"
 #include "foundation/AtomicFile.h"
+#include "foundation/FileRead.h"
 #include "sequence/DefinitionTestSupport.h"
 
 using namespace testsupport;
@@ -93,6 +95,25 @@ TEST_F(Marks, RunnerAbortingTwiceKeepsBothCommentsButOnlyTheNewestMark) {
   int runOpt = 0;
   EXPECT_EQ(script.BuildRunScript(path.c_str(), error, runOpt, 1), 3);
   EXPECT_EQ(ReadAbortMark(path.c_str(), text), 3);
+}
+
+// A definition that cannot be read when the run ends (another program holds it) is never replaced by the
+// build's copy: the mark is not written, and the failure is logged and shown.
+TEST_F(Marks, RunnerMarkOnAnUnreadableDefinitionWritesNothing) {
+  std::string path = ThreeSteps();
+  RunScript script;
+  CTxt error, result;
+  int runOpt = 0;
+  ASSERT_EQ(script.BuildRunScript(path.c_str(), error, runOpt, 1), 3);
+  WriteFile(path, ReadFile(path) + "; edited by the user during the run\r\n");
+  const std::string during = ReadFile(path);
+  SetFileReadFailure(path, EACCES);
+  int written = WriteRunAbortMark(script, path.c_str(), 2, result, &prompts);
+  RemoveMemoryFiles();
+  EXPECT_EQ(written, -1);
+  EXPECT_EQ(ReadFile(path), during);
+  ASSERT_EQ(prompts.errors.size(), 1u);
+  EXPECT_EQ(prompts.errors[0].rfind("Removing of previous Abort= Mark failed: ", 0), 0u) << prompts.errors[0];
 }
 
 TEST_F(Marks, ManualEntryReplacesTheWholeRunnerBlock) {
