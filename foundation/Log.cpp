@@ -3,6 +3,7 @@
 #include "foundation/Log.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -51,6 +52,12 @@ std::mutex& HookLock() {
 LogStatusSink g_statusSink = nullptr;
 void* g_statusContext = nullptr;
 std::atomic<LogMessageBoxFunction> g_messageBox{nullptr};
+
+LogStatusSink CurrentStatusSink(void*& context) {
+  std::lock_guard<std::mutex> guard(HookLock());
+  context = g_statusContext;
+  return g_statusSink;
+}
 
 int ShowBox(const char* text, const char* caption, unsigned style) {
   LogMessageBoxFunction show = g_messageBox.load();
@@ -136,12 +143,16 @@ int OpenLog(LogState& s, const char* path, int truncate) {
   return 1;
 }
 
+// 0, or -1 when the copy failed (said in the log itself).
 int CopyLog(LogState& s) {
   if (s.file) Flush(s);
   if (s.openPath.empty()) return 0;
   std::error_code ec;
   std::filesystem::copy_file(s.openPath, "LogCpy.tmp", std::filesystem::copy_options::overwrite_existing, ec);
-  return 0;
+  if (!ec) return 0;
+  std::string failure = "Copy of " + s.openPath + " to LogCpy.tmp failed: " + ec.message();
+  WriteLine(s, "ACTION-INIT", failure.c_str(), kLogNormal);
+  return -1;
 }
 
 // The day's log file of this run: FOLDER/logs/YYYYMMDD/<program name in lower case>.log.
@@ -165,17 +176,28 @@ std::string DayLogPath(const LogState& s) {
   return path.ToStd();
 }
 
+// Without a log the only places left to say so are the status line and the standard error.
+void ReportUnopenedLog(const std::string& path, int error) {
+  std::string text =
+      "Cannot open the log file " + path + " (" + std::strerror(error) + "): nothing is logged";
+  std::fprintf(stderr, "%s\n", text.c_str());
+  void* context = nullptr;
+  LogStatusSink sink = CurrentStatusSink(context);
+  if (sink) sink(context, "Log", text.c_str(), kLogNormal);
+}
+
 void StartOnce(LogState& s) {
   if (s.started) return;
   s.started = true;
   if (!Settings::GetBool("RELEASE", "WriteLog", true)) {
-    LogOutput("*CLOSELOG", "", 0);  // no command: writes nothing while no log is open
+    LogOutput("*CLOSE", "", 0);  // also a log opened before the first line: with WriteLog=NO none is kept
     return;
   }
   std::string path = DayLogPath(s);
   bool append = Settings::GetBool("SYS", "LogFileAppend", true);
-  LogOutput("*OPENLOG", path.c_str(), append ? 0 : 1);
+  int opened = LogOutput("*OPENLOG", path.c_str(), append ? 0 : 1);
   std::snprintf(s.appLogPath, sizeof s.appLogPath, "%s", path.c_str());
+  if (opened == -2) ReportUnopenedLog(path, errno);
 }
 
 bool IsCommand(const char* category, const char* name) {
@@ -210,13 +232,8 @@ int WriteLogLine(const char* category, const char* text, int level) {
     std::lock_guard<std::recursive_mutex> guard(s.lock);
     StartOnce(s);
   }
-  LogStatusSink sink;
-  void* context;
-  {
-    std::lock_guard<std::mutex> guard(HookLock());
-    sink = g_statusSink;
-    context = g_statusContext;
-  }
+  void* context = nullptr;
+  LogStatusSink sink = CurrentStatusSink(context);
   if (sink) sink(context, category, text, level);
   return LogOutput(category, text, level);
 }

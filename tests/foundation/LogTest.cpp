@@ -269,6 +269,30 @@ TEST_F(LogFile, WriteLogNoCreatesNothingAndDropsLines) {
   EXPECT_FALSE(testsupport::FileExists(m_folder + "/logs"));
 }
 
+// With WriteLog=NO a log opened before the first line is closed too, not left writing.
+TEST_F(LogFile, WriteLogNoClosesALogOpenedBeforeTheFirstLine) {
+  Set("RELEASE", "WriteLog", false);
+  std::string path = m_folder + "/early.log";
+  ASSERT_EQ(1, LogOutput("*OPENLOG", path.c_str(), 1));
+  EXPECT_EQ(0, LogTrace("Dropped", 0, "after the decision"));
+  EXPECT_EQ(std::string::npos, testsupport::ReadFile(path).find("after the decision"));
+}
+
+// A day log that cannot be opened is said on the status line (and the standard error), not kept silent.
+TEST_F(LogFile, AnUnopenableDayLogIsReportedOnTheStatusLine) {
+  testsupport::WriteFile(m_folder + "/logs", "a file where the log folder belongs");
+  std::vector<std::string> seen;
+  SetLogStatusSink(
+      [](void* context, const char* category, const char* text, int) {
+        static_cast<std::vector<std::string>*>(context)->push_back(std::string(category) + "|" + text);
+      },
+      &seen);
+  EXPECT_EQ(0, LogTrace("Lost", 0, "no log"));
+  SetLogStatusSink(nullptr, nullptr);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(0u, seen[0].rfind("Log|Cannot open the log file " + m_folder + "/logs/", 0)) << seen[0];
+}
+
 TEST_F(LogFile, AppendKeepsTheDaysEarlierLines) {
   std::string path = DayFile(Today());
   fs::create_directories(fs::path(path).parent_path());
@@ -337,6 +361,14 @@ TEST_F(LogFile, CopyGoesToTheCurrentFolder) {
   std::string copy = testsupport::ReadFile(m_folder + "/LogCpy.tmp");
   EXPECT_EQ(testsupport::ReadFile(GetLogPath()), copy);
   EXPECT_NE(std::string::npos, copy.find("copied line"));
+
+  // A copy that cannot be made (a folder stands where the copy goes) fails and says so in the log.
+  fs::create_directories(m_folder + "/blocked/LogCpy.tmp");
+  fs::current_path(m_folder + "/blocked");
+  EXPECT_EQ(-1, LogOutput("*COPY", nullptr, 0));
+  fs::current_path(previous);
+  LogOutput("*FLUSH", nullptr, 0);
+  EXPECT_NE(std::string::npos, testsupport::ReadFile(GetLogPath()).find("to LogCpy.tmp failed: "));
 }
 
 // --- Flushing -------------------------------------------------------------------------------------------
