@@ -943,119 +943,152 @@ class OpenTags {
 
 }  // namespace
 
-int RootPlainNode::LoadHTM(const char* text, size_t length, CTxt& msg) {
-  ReleaseAllNodes();
-  msg.MakeEmpty();
-  m_nodes.reserve(kNodeBlock);
-  if (!text) return 0;
+// The HTML tokenizer behind LoadHTM: one pass over the text, a node per tag with its attributes and the
+// content after it; end tags are paired with the latest open start tag of the same name. Scratch buffers
+// are reused for every node: each text is copied once, when its node is finished.
+class HtmTokenizer {
+ public:
+  explicit HtmTokenizer(RootPlainNode& root) : m_root(root) {}
 
-  // Scratch buffers reused for every node: each text is copied once, when its node is finished.
-  std::string tag, attrName, attrValue, content;
-  bool attrPending = false, attrNameEnded = false;
-  char quote = '"';
-  PlainNode* node = nullptr;
-  OpenTags open;
-  HtmState state = kContent;
-
-  auto commitAttr = [&]() {
-    if (attrPending) node->AddAttr(attrName.c_str(), attrValue.c_str());
-    attrPending = false;
-  };
-  auto startAttr = [&](char c) {
-    commitAttr();
-    attrName.assign(1, c);
-    attrValue.clear();
-    attrPending = true;
-    attrNameEnded = false;
-    state = kAttrName;
-  };
-  auto finishTag = [&]() {
-    commitAttr();
-    node->m_tag = tag.c_str();
-    if (tag.size() > 1 && tag[0] == '/') {
-      std::vector<int>& waiting = open.For(tag.substr(1));
-      if (!waiting.empty()) {
-        PlainNode* partner = m_nodes[static_cast<size_t>(waiting.back() - 1)];
-        waiting.pop_back();
-        partner->m_parentID = node->m_plainID;
-        node->m_parentID = partner->m_plainID;
-      }
-    } else if (!tag.empty()) {
-      open.For(tag).push_back(node->m_plainID);
-    }
-    state = kContent;
-  };
-  auto finishContent = [&]() {
-    if (node && !content.empty()) node->m_content = content.c_str();
-    content.clear();
-  };
-
-  for (size_t i = 0; i < length; ++i) {
-    char c = text[i];
-    if (state == kQuotedValue) {
-      if (c == quote)
-        state = kBeforeAttr;
+  void Run(const char* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+      char c = text[i];
+      if (m_state == kQuotedValue)
+        QuotedValueChar(c);
+      else if (m_state == kContent)
+        ContentChar(c, i);
       else
-        attrValue.push_back(c);
-      continue;
+        TagChar(c);
     }
-    if (state == kContent) {
-      if (c == '<') {
-        finishContent();
-        node = NewNode(0);
-        node->m_dataItem = static_cast<uint32_t>(i);
-        tag.clear();
-        state = kTagName;
-      } else if (c != '"' && c != '=' && c != '>' && node) {
-        content.push_back(c);
-      }
-      continue;
+    if (m_state != kContent)
+      FinishTag();
+    else
+      FinishContent();
+  }
+
+ private:
+  void QuotedValueChar(char c) {
+    if (c == m_quote)
+      m_state = kBeforeAttr;
+    else
+      m_attrValue.push_back(c);
+  }
+
+  void ContentChar(char c, size_t at) {
+    if (c == '<') {
+      FinishContent();
+      m_node = m_root.NewNode(0);
+      m_node->m_dataItem = static_cast<uint32_t>(at);
+      m_tag.clear();
+      m_state = kTagName;
+    } else if (c != '"' && c != '=' && c != '>' && m_node) {
+      m_content.push_back(c);
     }
-    // Inside a tag.
+  }
+
+  void TagChar(char c) {
     if (c == '>') {
-      finishTag();
-      continue;
+      FinishTag();
+      return;
     }
-    if (c == '<' || (c == '"' && state != kBeforeValue)) continue;  // quotes are never stored
+    if (c == '<' || (c == '"' && m_state != kBeforeValue)) return;  // quotes are never stored
     bool blank = IsSpace(c);
-    switch (state) {
+    switch (m_state) {
       case kTagName:
         if (blank)
-          state = kBeforeAttr;
+          m_state = kBeforeAttr;
         else if (c != '=')
-          tag.push_back(c);
+          m_tag.push_back(c);
         break;
       case kBeforeAttr:
-        if (!blank && c != '=') startAttr(c);
+        if (!blank && c != '=') StartAttr(c);
         break;
       case kAttrName:
-        if (c == '=')
-          state = kBeforeValue;
-        else if (blank)
-          attrNameEnded = true;  // "name =value" goes on; "name other" starts another attribute
-        else if (attrNameEnded)
-          startAttr(c);
-        else
-          attrName.push_back(c);
+        AttrNameChar(c, blank);
         break;
       case kBeforeValue:
-        if (c == '"' || (c == '\'' && attrValue.empty())) {
-          quote = c;
-          state = kQuotedValue;
-        } else if (blank) {
-          if (!attrValue.empty()) state = kBeforeAttr;  // an unquoted value ends at a blank
-        } else if (c != '=') {
-          attrValue.push_back(c);
-        }
+        ValueChar(c, blank);
         break;
       default:
         break;
     }
   }
-  if (state != kContent)
-    finishTag();
-  else
-    finishContent();
+
+  void AttrNameChar(char c, bool blank) {
+    if (c == '=')
+      m_state = kBeforeValue;
+    else if (blank)
+      m_attrNameEnded = true;  // "name =value" goes on; "name other" starts another attribute
+    else if (m_attrNameEnded)
+      StartAttr(c);
+    else
+      m_attrName.push_back(c);
+  }
+
+  void ValueChar(char c, bool blank) {
+    if (c == '"' || (c == '\'' && m_attrValue.empty())) {
+      m_quote = c;
+      m_state = kQuotedValue;
+    } else if (blank) {
+      if (!m_attrValue.empty()) m_state = kBeforeAttr;  // an unquoted value ends at a blank
+    } else if (c != '=') {
+      m_attrValue.push_back(c);
+    }
+  }
+
+  void CommitAttr() {
+    if (m_attrPending) m_node->AddAttr(m_attrName.c_str(), m_attrValue.c_str());
+    m_attrPending = false;
+  }
+
+  void StartAttr(char c) {
+    CommitAttr();
+    m_attrName.assign(1, c);
+    m_attrValue.clear();
+    m_attrPending = true;
+    m_attrNameEnded = false;
+    m_state = kAttrName;
+  }
+
+  void FinishTag() {
+    CommitAttr();
+    m_node->m_tag = m_tag.c_str();
+    if (m_tag.size() > 1 && m_tag[0] == '/')
+      PairEndTag();
+    else if (!m_tag.empty())
+      m_open.For(m_tag).push_back(m_node->m_plainID);
+    m_state = kContent;
+  }
+
+  void PairEndTag() {
+    std::vector<int>& waiting = m_open.For(m_tag.substr(1));
+    if (waiting.empty()) return;
+    PlainNode* partner = m_root.m_nodes[static_cast<size_t>(waiting.back() - 1)];
+    waiting.pop_back();
+    partner->m_parentID = m_node->m_plainID;
+    m_node->m_parentID = partner->m_plainID;
+  }
+
+  void FinishContent() {
+    if (m_node && !m_content.empty()) m_node->m_content = m_content.c_str();
+    m_content.clear();
+  }
+
+  RootPlainNode& m_root;
+  std::string m_tag, m_attrName, m_attrValue, m_content;
+  bool m_attrPending = false, m_attrNameEnded = false;
+  char m_quote = '"';
+  PlainNode* m_node = nullptr;
+  OpenTags m_open;
+  HtmState m_state = kContent;
+};
+
+int RootPlainNode::LoadHTM(const char* text, size_t length, CTxt& msg) {
+  ReleaseAllNodes();
+  msg.MakeEmpty();
+  m_nodes.reserve(kNodeBlock);
+  if (!text) return 0;
+  HtmTokenizer(*this).Run(text, length);
   return GetNumNode();
 }
 

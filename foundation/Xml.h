@@ -210,6 +210,7 @@ class PlainNode {
 
  protected:
   friend class RootPlainNode;
+  friend class HtmTokenizer;
   void ReleaseContents();  // frees text, attributes and child list (a deleted node keeps its slot)
   PlainNode* MakeChildAt(int pos, const char* tag);
   int DiffInto(const PlainNode& other, CTxt* report, int depth) const;
@@ -228,6 +229,8 @@ class PlainNode {
 // The document: a PlainNode (plain ID 0) that also owns the list of all nodes. A node's plain ID is its
 // index in that list + 1, so GetNode is a direct lookup; IDs are never reused while the root lives.
 class RootPlainNode : public PlainNode {
+  friend class HtmTokenizer;  // LoadHTM's scanner adds the nodes
+
  public:
   RootPlainNode();
   ~RootPlainNode();
