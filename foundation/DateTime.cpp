@@ -110,12 +110,6 @@ int CheckedDate(int year, int month, int day) {
   return year * 10000 + month * 100 + day;
 }
 
-// YYYYMMDD or YYMMDD as one number.
-int CheckedNumericDate(long n) {
-  if (n < 0 || n > 99991231) return -1;
-  return CheckedDate(static_cast<int>(n / 10000), static_cast<int>(n / 100 % 100), static_cast<int>(n % 100));
-}
-
 std::string Field(const std::string& s, char delim, int index) {
   size_t start = 0;
   for (int i = 0; i < index; ++i) {
@@ -408,8 +402,7 @@ bool CZELDateTime::SetFromJulian(int julianDay) {
 int CZELDateTime::ParseDate(const char* text) {
   std::string s = TrimmedBlanks(text);
   long n = std::atol(s.c_str());
-  // Every numeric form is checked as a calendar date: "20121345", or the 12 of a time "12:30", is no date.
-  if (n >= 18000000 && n <= 29991231) return CheckedNumericDate(n);
+  if (n >= 18000000 && n <= 29991231) return static_cast<int>(n);
   if (s.find('/') != std::string::npos) {
     int month = std::atoi(Field(s, '/', 0).c_str());
     int day = std::atoi(Field(s, '/', 1).c_str());
@@ -421,7 +414,9 @@ int CZELDateTime::ParseDate(const char* text) {
                        std::atoi(Field(s, '-', 2).c_str()));
   }
   if (s.empty() || !std::isdigit(static_cast<unsigned char>(s[0]))) return -1;
-  return CheckedNumericDate(n);
+  int year = ExpandYear(static_cast<int>(n / 10000));
+  if (year < 0) return -1;
+  return year * 10000 + static_cast<int>(n % 10000);
 }
 
 int CZELDateTime::ParseTime(const char* text) {
