@@ -25,39 +25,43 @@ std::vector<std::string> Fields(const std::string& value, size_t count) {
   return out;
 }
 
+// Enumeration callbacks are named functions: a 32-bit build needs their stdcall convention, which a
+// lambda does not convert to.
+struct TitleSearch {
+  std::string title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<TitleSearch*>(lp);
+  if (!IsWindowVisible(h) || WindowText(h).rfind(s->title, 0) != 0) return TRUE;
+  s->found = h;
+  return FALSE;
+}
+
 HWND WindowTitled(const std::string& title) {
-  struct Search {
-    std::string title;
-    HWND found;
-  } search{title, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND h, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        if (!IsWindowVisible(h) || WindowText(h).rfind(s->title, 0) != 0) return TRUE;
-        s->found = h;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TitleSearch search{title, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), MatchTitle, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+struct IdSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchId(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<IdSearch*>(lp);
+  if (GetDlgCtrlID(h) != s->id) return TRUE;
+  s->found = h;
+  return FALSE;
 }
 
 // Control `id` of the window or of any window inside it.
 HWND ControlOf(HWND window, int id) {
   if (HWND direct = GetDlgItem(window, id)) return direct;
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  EnumChildWindows(
-      window,
-      [](HWND h, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        if (GetDlgCtrlID(h) != s->id) return TRUE;
-        s->found = h;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  IdSearch search{id, nullptr};
+  EnumChildWindows(window, MatchId, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
