@@ -77,7 +77,7 @@ TEST(StandInFaults, NotMaximizedChartHasTheSystemMenuAndStaysInTheMainTitle) {
   EXPECT_TRUE(GetWindowLongA(chart, GWL_STYLE) & 0x00080000L);
   const std::string full =
       "TradeStation 9.5 - Desktop - Tavrin Sample - [Chart Analysis - MSFT 5 min [NASDAQ] Microsoft Corp]";
-  Sleep(300);
+  ASSERT_TRUE(ts.WaitSettled());
   EXPECT_EQ(TextOf(ts.Main()), full) << "the active chart stays in the title when restored";
   ASSERT_TRUE(RunCommandLine(ts.Main(), "IBM"));
   EXPECT_TRUE(WaitFor([&] {
@@ -114,11 +114,10 @@ TEST(StandInFaults, LateAndMissingDialogs) {
   HWND view = FirstChartView(ts);
   ASSERT_TRUE(view);
   PostCommand(view, 17556);
-  Sleep(250);
-  EXPECT_FALSE(FindTop(ts.Pid(), "#32770", "Format Symbol -")) << "not yet";
+  EXPECT_FALSE(WaitTop(ts.Pid(), "#32770", "Format Symbol -", 250)) << "not yet";
   EXPECT_TRUE(WaitTop(ts.Pid(), "#32770", "Format Symbol -", 5000)) << "but later";
   PostCommand(ts.Main(), 17529);
-  Sleep(800);
+  ASSERT_TRUE(ts.WaitSettled());
   EXPECT_FALSE(FindTop(ts.Pid(), "", "More Workspaces"));
 }
 

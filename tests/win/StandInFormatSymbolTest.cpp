@@ -217,7 +217,7 @@ TEST(StandInFormatSymbol, SelectingWithoutAClickDoesNotSwitchTheSubPage) {
   ASSERT_TRUE(f.page);
   HWND kinds = GetDlgItem(f.page, 7272);
   SendMessageA(kinds, LB_SETCURSEL, 0, 0);  // "Tick", without the click
-  Sleep(100);
+  ASSERT_TRUE(ts.WaitSettled());
   EXPECT_EQ(VisibleIntervalField(f.page).label, "Minute Bar");
 }
 
@@ -392,7 +392,7 @@ TEST(StandInFormatSymbol, TheFirstDateCheckBoxAloneDecidesTheRange) {
   EXPECT_TRUE(
       WaitFor([&] { return SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
   PostClick(f.page, 7252);
-  Sleep(100);
+  ASSERT_TRUE(ts.WaitSettled());
   EXPECT_EQ(SendMessageA(GetDlgItem(f.page, 7252), BM_GETCHECK, 0, 0), BST_CHECKED)
       << "a click chooses, not toggles";
   PostClick(f.page, 7251);
@@ -483,9 +483,9 @@ TEST(StandInFormatSymbol, RepeatedCommandsBringTheOpenDialogForward) {
     for (int i = 0; i < 3; ++i) PostCommand(view, 17556);
     HWND dialog = WaitTop(ts.Pid(), "#32770", "Format Symbol -");
     ASSERT_TRUE(dialog);
-    Sleep(500);
+    ASSERT_TRUE(ts.WaitSettled());
     PostCommand(view, 17556);
-    Sleep(500);
+    ASSERT_TRUE(ts.WaitSettled());
     EXPECT_EQ(VisibleTopsTitled(ts.Pid(), "Format Symbol -"), 1);
     EXPECT_TRUE(IsWindow(dialog));
     PostClick(dialog, IDCANCEL);
@@ -501,16 +501,16 @@ TEST(StandInFormatSymbol, RepeatedCommandsBringTheOpenDialogForward) {
     for (int i = 0; i < 3; ++i) PostCommand(view, 17556);
     HWND dialog = WaitTop(ts.Pid(), "#32770", "Format Symbols");
     ASSERT_TRUE(dialog);
-    Sleep(500);
+    ASSERT_TRUE(ts.WaitSettled());
     PostCommand(view, 17556);
-    Sleep(500);
+    ASSERT_TRUE(ts.WaitSettled());
     EXPECT_EQ(VisibleTopsTitled(ts.Pid(), "Format Symbols"), 1);
     PostClick(dialog, 6635);
     HWND format = WaitTop(ts.Pid(), "#32770", "Format Symbol -");
     ASSERT_TRUE(format);
     PostCommand(view, 17556);
     PostClick(dialog, 6635);
-    Sleep(500);
+    ASSERT_TRUE(ts.WaitSettled());
     EXPECT_EQ(VisibleTopsTitled(ts.Pid(), "Format Symbol -"), 1);
     EXPECT_EQ(VisibleTopsTitled(ts.Pid(), "Format Symbols"), 1);
     PostClick(format, IDCANCEL);
@@ -541,7 +541,6 @@ TEST(StandInFormatSymbol, MultiDataChartOpensFormatSymbols) {
   // The driver's way to format the first track: VK_HOME on the list, then the format button.
   PostMessageA(list, WM_KEYDOWN, VK_HOME, 0);
   PostMessageA(list, WM_KEYUP, VK_HOME, 0);
-  Sleep(10);
   PostClick(dialog, 6635);
   HWND format = WaitTop(ts.Pid(), "#32770", "Format Symbol -");
   ASSERT_TRUE(format);

@@ -1,10 +1,13 @@
 // The window-level test harness for the stand-in TradeStation.
 #include "StandInHarness.h"
 
+#include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <set>
 
 #include "Options.h"
+#include "StandIn.h"
 #include "TestSupport.h"
 
 // The texts and numbers here are TradeStation's, written out on purpose: the tests check the stand-in
@@ -12,12 +15,37 @@
 namespace standin {
 namespace {
 
-std::string StandInExe() {
+std::string OrchartBuildFolder() {
   char self[MAX_PATH] = "";
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string dir = self;
   dir = dir.substr(0, dir.find_last_of("\\/"));
-  return dir + "\\..\\tools\\orchart\\orchart.exe";
+  return dir + "\\..\\tools\\orchart";
+}
+
+std::string Slashed(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+// A folder name of the installation that no real one has: "TradeStation 9.5 (stand-in 4711-3)".
+std::string FreshInstallationFolder(const std::string& version) {
+  static std::atomic<int> counter{0};
+  bool v8 = version.rfind("8.", 0) == 0;
+  return ProgramFilesX86() + (v8 ? "/Tradestation " : "/TradeStation ") + version + " (stand-in " +
+         std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++) + ")";
+}
+
+// The 32-bit program is copied into the installation's Program folder, where TradeStation keeps its own.
+std::string Install32(const std::string& folder) {
+  std::string source = StandIn32Exe();
+  if (source.empty()) return "";
+  std::error_code ignored;
+  std::filesystem::create_directories(folder + "/Program", ignored);
+  std::string target = folder + "/Program/orchart.exe";
+  if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) return "";
+  return target;
 }
 
 // Without a window manager on the virtual display, Wine waits up to two seconds each time a managed
@@ -34,18 +62,64 @@ void PreferUnmanagedWindowsUnderWine() {
 
 }  // namespace
 
+std::string ProgramFilesX86() {
+  char path[MAX_PATH] = "";
+  DWORD n = GetEnvironmentVariableA("ProgramFiles(x86)", path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return "C:/Program Files (x86)";
+  return Slashed(path);
+}
+
+std::string StandIn32Exe() {
+  std::string exe = OrchartBuildFolder() + "\\x86\\orchart.exe";
+  return GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES ? "" : exe;
+}
+
+bool Runs32BitPrograms() {
+  static const bool runs = [] {
+    std::string exe = StandIn32Exe();
+    if (exe.empty()) return false;
+    // Started with a crash point at the end of its start-up: exit code 3 proves it ran.
+    std::string folder = testsupport::ScratchFolder() + "/TradeStation 9.5";
+    std::string command = "\"" + exe + "\" --fast \"--Folder=" + folder + "\" --Samples=0 --CrashAt=Start";
+    std::vector<char> buffer(command.begin(), command.end());
+    buffer.push_back(0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+      return false;
+    CloseHandle(pi.hThread);
+    DWORD code = 0;
+    if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+      GetExitCodeProcess(pi.hProcess, &code);
+    else
+      TerminateProcess(pi.hProcess, 9);
+    CloseHandle(pi.hProcess);
+    return code == 3;
+  }();
+  return runs;
+}
+
 StandIn::StandIn(const StartOptions& setup) {
   PreferUnmanagedWindowsUnderWine();
   std::string scratch = testsupport::ScratchFolder();
   bool v8 = setup.version.rfind("8.", 0) == 0;
-  folder_ = scratch + (v8 ? "/Tradestation " : "/TradeStation ") + setup.version;
+  bits_ = setup.bits == 32 && Runs32BitPrograms() ? 32 : 64;
+  folder_ = setup.folder;
+  if (folder_.empty() && bits_ == 32) {
+    folder_ = FreshInstallationFolder(setup.version);
+    removeFolder_ = true;
+  } else if (folder_.empty()) {
+    folder_ = scratch + (v8 ? "/Tradestation " : "/TradeStation ") + setup.version;
+  }
   controlPath_ = scratch + "/control.txt";
   testsupport::WriteFile(controlPath_, setup.control);
   std::vector<std::string> args = {"--fast", "--Version=" + setup.version, "--Folder=" + folder_,
                                    "--Control=" + controlPath_};
   if (!setup.workspace.empty()) args.push_back("--Workspace=" + setup.workspace);
   args.insert(args.end(), setup.extraArgs.begin(), setup.extraArgs.end());
-  std::string exe = StandInExe();
+  std::string exe = bits_ == 32 ? Install32(folder_) : OrchartBuildFolder() + "\\orchart.exe";
+  if (exe.empty()) return;
   std::string command = "\"" + exe + "\"";
   for (const std::string& a : args) command += " \"" + a + "\"";
   STARTUPINFOA si{};
@@ -64,18 +138,37 @@ StandIn::StandIn(const StartOptions& setup) {
 }
 
 StandIn::~StandIn() {
-  if (!process_) return;
-  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process_, 9);
-    WaitForSingleObject(process_, 5000);
+  if (process_) {
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_, 9);
+      WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(process_);
   }
-  CloseHandle(process_);
+  if (removeFolder_) {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
 }
 
 void StandIn::SetControl(const std::string& lines) {
   testsupport::WriteFile(controlPath_, lines);
   DWORD_PTR result = 0;
   SendMessageTimeoutA(main_, orchart::kReloadControlMessage, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+bool StandIn::WaitSettled(int ms) const {
+  static std::atomic<WPARAM> tokens{0};
+  WPARAM token = ++tokens;
+  if (!PostMessageA(main_, orchart::kIdleProbeMessage, token, 0)) return false;
+  return WaitFor(
+      [&] {
+        DWORD_PTR idle = 0;
+        return SendMessageTimeoutA(main_, orchart::kIdleQueryMessage, token, 0, SMTO_ABORTIFHUNG, 1000,
+                                   &idle) &&
+               idle == 1;
+      },
+      ms);
 }
 
 int StandIn::WaitExit(int ms) {
@@ -281,7 +374,6 @@ bool ClickListBoxEntry(HWND list, const std::string& text) {
     if (ListBoxText(list, i) == text) {
       for (int attempt = 0; attempt < 3; ++attempt) {
         PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, y));
-        Sleep(10);
         PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(1, y));
         if (WaitFor([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == i; }, 1000)) return true;
       }
@@ -300,10 +392,7 @@ void TypeDate(HWND field, int month, int day, int year) {
   snprintf(parts[1], sizeof parts[1], "%02d", day);
   snprintf(parts[2], sizeof parts[2], "%04d", year);
   for (auto& part : parts) {
-    for (const char* p = part; *p; ++p) {
-      PostMessageA(field, WM_CHAR, static_cast<WPARAM>(*p), 0);
-      Sleep(2);
-    }
+    for (const char* p = part; *p; ++p) PostMessageA(field, WM_CHAR, static_cast<WPARAM>(*p), 0);
     PostMessageA(field, WM_KEYDOWN, VK_RIGHT, 0);
   }
 }

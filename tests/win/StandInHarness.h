@@ -15,7 +15,22 @@ struct StartOptions {
   std::string workspace = "Tavrin Sample";  // opened at start; empty: none
   std::string control;                      // initial control file lines
   std::vector<std::string> extraArgs;       // further --Key=Value arguments
+  // 32: the 32-bit build, as TradeStation is, installed as <folder>/Program/orchart.exe; 64: the 64-bit
+  // build, started from the build tree. Where 32-bit programs cannot run (a kernel without 32-bit
+  // support under Wine), 32 falls back to 64: StandIn::Bits() tells which one runs.
+  int bits = 32;
+  // Installation folder ('/' separators). Empty: for 32 bits a fresh folder "TradeStation 9.5 (stand-in
+  // PID-N)" ("Tradestation 8.8 ..." on 8.x) under "Program Files (x86)", removed again when the StandIn
+  // goes; for 64 bits a folder in the test's scratch folder.
+  std::string folder;
 };
+
+// "Program Files (x86)" of this machine (or Wine prefix), '/' separators.
+std::string ProgramFilesX86();
+// The 32-bit stand-in in the build tree (x86/orchart.exe beside the 64-bit one); empty when not built.
+std::string StandIn32Exe();
+// True when the 32-bit stand-in is built and starts on this machine; found out once per test program.
+bool Runs32BitPrograms();
 
 class StandIn {
  public:
@@ -27,18 +42,25 @@ class StandIn {
   // The main window, once it exists (nullptr when the stand-in did not come up).
   HWND Main() const { return main_; }
   DWORD Pid() const { return pid_; }
+  int Bits() const { return bits_; }
   HANDLE Process() const { return process_; }
   const std::string& Folder() const { return folder_; }  // installation folder, '/' separators
   const std::string& ControlPath() const { return controlPath_; }
   std::string WorkspacePath(const std::string& name) const { return folder_ + "/MyWork/" + name + ".tsw"; }
   // Writes the control file and has the stand-in read it before returning.
   void SetControl(const std::string& lines);
+  // Waits until the stand-in has handled every message posted to it so far and has no deferred action
+  // (a dialog about to appear, a delayed box) pending; false after `ms`. The way to check that
+  // something did not happen, instead of sleeping.
+  bool WaitSettled(int ms = 5000) const;
   // Exit code after at most `ms` milliseconds, or -1 while it still runs.
   int WaitExit(int ms);
   std::string ActivityLog() const;
 
  private:
   std::string folder_, controlPath_;
+  bool removeFolder_ = false;
+  int bits_ = 64;
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
   HWND main_ = nullptr;

@@ -144,7 +144,10 @@ TEST(StandInOptimization, AbortAsksAndStopsEarlyKeepingTheCompletedTests) {
   ASSERT_TRUE(Optimize(ts, {{"2", "20", "1"}}));  // 19 tests, about 3 s
   HWND abort = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (abort = FindAbortButton(ts)) != nullptr; }, 3000));
-  Sleep(400);
+  // Two of the 19 tests done: the progress bar beside the button passes 2/19.
+  HWND bar = FindDescendant(GetParent(abort), "msctls_progress32");
+  ASSERT_TRUE(bar);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) * 19 >= 200; }, 5000));
   PostClick(GetParent(abort), 3787);
   HWND box = WaitTop(ts.Pid(), "#32770", "Abort Optimization");
   ASSERT_TRUE(box);
@@ -154,8 +157,8 @@ TEST(StandInOptimization, AbortAsksAndStopsEarlyKeepingTheCompletedTests) {
   EXPECT_FALSE(TextOf(keep).empty());
   PostClick(box, 8341);
   ASSERT_TRUE(WaitFor([&] { return SendMessageA(keep, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 2000));
-  Sleep(400);
-  EXPECT_TRUE(FindAbortButton(ts)) << "no test runs while the question is open";
+  EXPECT_FALSE(WaitFor([&] { return !FindAbortButton(ts); }, 400))
+      << "no test runs while the question is open";
   PostClick(box, IDOK);
   EXPECT_TRUE(WaitGone(box));
   EXPECT_TRUE(WaitFor([&] { return FindAbortButton(ts) == nullptr; }, 1000)) << "stops at once";

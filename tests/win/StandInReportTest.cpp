@@ -192,7 +192,7 @@ TEST_F(StandInReports, ApplicationErrorBoxesAndCtrlNotifySinks) {
   PostMessageA(sink, WM_COMMAND, 0, reinterpret_cast<LPARAM>(cancel));
   EXPECT_TRUE(WaitGone(sink));
   ts.SetControl("ApplicationErrors=2\nCtrlNotifySinks=1\n# unchanged values show nothing new\n");
-  Sleep(200);
+  ASSERT_TRUE(ts.WaitSettled());
   EXPECT_TRUE(TopWindowsTitled(ts.Pid(), "#32770", "Application Error").empty());
 }
 

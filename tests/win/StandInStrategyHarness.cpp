@@ -12,11 +12,10 @@
 namespace standin {
 namespace {
 
+// Posted messages reach the stand-in's one thread in order: no pause is needed between them.
 void PostKey(HWND hwnd, UINT key) {
   PostMessageA(hwnd, WM_KEYDOWN, key, 1);
-  Sleep(10);
   PostMessageA(hwnd, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
-  Sleep(10);
 }
 
 HWND PageTitled(HWND dialog, const std::string& title) {
@@ -213,15 +212,17 @@ bool SaveReport(const StandIn& ts, HWND report, char type, const std::string& pa
   SendMessageA(FileNameControl(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
   PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   if (!WaitGone(dialog)) return false;
-  // Complete once the size is above 0 and holds still for 200 ms.
+  // Complete once the size is above 0 and has held still for 200 ms.
   long long last = -1;
+  DWORD changed = GetTickCount();
   return WaitFor(
       [&] {
         long long size = FileSize(path);
-        bool still = size > 0 && size == last;
-        last = size;
-        if (!still) Sleep(200);
-        return still;
+        if (size != last) {
+          last = size;
+          changed = GetTickCount();
+        }
+        return size > 0 && GetTickCount() - changed >= 200;
       },
       10000);
 }

@@ -125,8 +125,8 @@ TEST(StandInStrategyDialogs, StrategySwitchedOffTurnsOnWithOneStatusClick) {
   EXPECT_FALSE(IsWindowEnabled(format)) << "&Format is disabled while the status is OFF";
   EXPECT_EQ(ListRows(s.list, 2), (std::vector<std::string>{"MovAvg Cross|Off|"}));
   PostClick(s.page, 6635);
-  Sleep(150);
-  EXPECT_FALSE(WaitTop(ts.Pid(), "#32770", "Format Strategy:", 200)) << "a disabled button opens nothing";
+  ASSERT_TRUE(ts.WaitSettled());
+  EXPECT_FALSE(FindTop(ts.Pid(), "#32770", "Format Strategy:")) << "a disabled button opens nothing";
   PostClick(s.page, 6575);
   EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(format) != FALSE; }, 2000));
   EXPECT_EQ(ListRows(s.list, 2), (std::vector<std::string>{"MovAvg Cross|On|"}));
@@ -139,7 +139,7 @@ TEST(StandInStrategyDialogs, StrategyThatStaysOff) {
   StrategiesDialog s = OpenStrategies(ts);
   ASSERT_TRUE(s.page);
   PostClick(s.page, 6575);
-  Sleep(300);
+  ASSERT_TRUE(ts.WaitSettled());
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(s.page, 6635)));
   EXPECT_EQ(ListRows(s.list, 2), (std::vector<std::string>{"MovAvg Cross|Off|"}));
   PostClick(s.dialog, IDCANCEL);
@@ -355,9 +355,8 @@ TEST(StandInStrategyDialogs, MethodComboTakesTheDriversSelectionSequence) {
   SendMessageA(combo, WM_CHAR, 38, 0);
   SendMessageA(combo, WM_CHAR, 13, 0);
   PostMessageA(combo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 30));
-  Sleep(10);
   PostMessageA(combo, WM_LBUTTONUP, 0, MAKELPARAM(10, 30));
-  Sleep(10);
+  ASSERT_TRUE(ts.WaitSettled());  // the posted clicks come through before the drop-down closes
   SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
   EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 1);
   PostClick(s.dialog, IDOK);

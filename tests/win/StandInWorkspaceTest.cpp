@@ -328,7 +328,7 @@ TEST(StandInWorkspaces, ClosingAnUnchangedWorkspaceAsksTooAndRepeatedClosesClose
   for (int i = 0; i < 3; ++i) PostCommand(ts.Main(), 17532);
   HWND prompt = WaitTop(ts.Pid(), "#32770", "Save Workspace");
   ASSERT_TRUE(prompt) << "the prompt comes for an unchanged workspace as well";
-  Sleep(400);
+  ASSERT_TRUE(ts.WaitSettled());
   int prompts = 0;
   for (HWND h : TopWindows(ts.Pid()))
     if (IsWindowVisible(h) && TextOf(h) == "Save Workspace") ++prompts;
@@ -337,7 +337,7 @@ TEST(StandInWorkspaces, ClosingAnUnchangedWorkspaceAsksTooAndRepeatedClosesClose
   PostClick(prompt, 17213);
   EXPECT_TRUE(WaitGone(prompt));
   EXPECT_TRUE(WaitTitle(ts.Main(), kMsftTitle)) << TextOf(ts.Main());
-  Sleep(400);
+  ASSERT_TRUE(ts.WaitSettled());
   EXPECT_EQ(TextOf(ts.Main()), kMsftTitle) << "one workspace closed, the other still open";
   EXPECT_FALSE(FindTop(ts.Pid(), "", "Save Workspace"));
   EXPECT_EQ(testsupport::ReadFile(path), before);

@@ -185,8 +185,7 @@ TEST(GaugetteTest, DrivesTheRealProgressWindow) {
   EXPECT_TRUE(TopWindows(IsProgressWindow).empty());
   EXPECT_EQ(99, GaugetteUpdate("off", -300, 9));
   EXPECT_EQ(99, GaugetteUpdate("still off", 1, 9));
-  Sleep(300);
-  EXPECT_TRUE(TopWindows(IsProgressWindow).empty());
+  EXPECT_FALSE(WaitUntil([&] { return !TopWindows(IsProgressWindow).empty(); }, 300));
 }
 
 // --- Registry ------------------------------------------------------------------------------------------
@@ -405,18 +404,39 @@ TEST(SystemQueryTest, MemoryComputerNameAndSpecialFolders) {
   EXPECT_EQ(0, FindNoCase(folder, "GetSystemPath: Could not find path type"));
 }
 
-// Answers the folder picker of this process with a button once it shows, on a thread of its own.
+// The text of the folder tree's selected entry, read inside this process.
+std::string SelectedFolderEntry(HWND picker) {
+  for (HWND child : ChildWindows(picker)) {
+    if (ClassOf(child) != "SysTreeView32") continue;
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageA(child, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    char text[MAX_PATH] = "";
+    TVITEMA entry{};
+    entry.mask = TVIF_TEXT;
+    entry.hItem = item;
+    entry.pszText = text;
+    entry.cchTextMax = sizeof text;
+    if (item && SendMessageA(child, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&entry))) return text;
+  }
+  return "";
+}
+
+// Answers the folder picker of this process with a button once it shows, on a thread of its own; with
+// `selected` given, once the picker has selected the entry of that name (the start folder is selected
+// after the dialog appears).
 class PickerAnswer {
  public:
-  explicit PickerAnswer(int button)
-      : m_thread(std::thread([button] {
+  explicit PickerAnswer(int button, std::string selected = "")
+      : m_thread(std::thread([button, selected] {
           HWND picker = WaitForTopWindow([](HWND w) {
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
             return pid == GetCurrentProcessId() && ClassOf(w) == "#32770" && IsWindowVisible(w);
           });
           if (!picker) return;
-          Sleep(500);  // the start folder is selected after the dialog appears
+          if (!selected.empty())
+            WaitUntil(
+                [&] { return CompareNoCase(SelectedFolderEntry(picker).c_str(), selected.c_str()) == 0; },
+                5000);
           PostMessageA(picker, WM_COMMAND, button, 0);
         })) {}
   ~PickerAnswer() { m_thread.join(); }
@@ -436,7 +456,7 @@ TEST(BrowseForFolderTest, StartsInTheGivenFolderAndReturnsTheChoice) {
   CTxt folder(slashed.c_str());
   int length;
   {
-    PickerAnswer ok(IDOK);
+    PickerAnswer ok(IDOK, start.substr(start.find_last_of("\\/") + 1));
     length = BrowseForFolder(folder, "Select the data folder", nullptr);
   }
   EXPECT_EQ(static_cast<int>(start.size()), length);

@@ -186,7 +186,7 @@ void Chart::StartLoad() {
   app.Log("chart loading: %s", Title().c_str());
   LogDownloadStart(0);
   if (app.options.Flag("ChartingBox")) ShowChartingBox(settings_.tracks.front().symbol);
-  app.CrashPoint("ChartLoad");
+  app.FaultPoint("ChartLoad");
   if (view_) {
     InvalidateRect(view_, nullptr, TRUE);
     SetTimer(view_, kLoadTimer, static_cast<UINT>(std::max(5, app.options.Ms("LoadTickMs", 250, 15))),
@@ -270,7 +270,7 @@ void Chart::FinishLoad() {
   loaded_ = true;
   app.Log("chart loaded: %s (%zu bars)", Title().c_str(), bars_.size());
   if (view_) InvalidateRect(view_, nullptr, TRUE);
-  app.CrashPoint("ChartLoaded");
+  app.FaultPoint("ChartLoaded");
 }
 
 // ---- Windows -----------------------------------------------------------------------------------

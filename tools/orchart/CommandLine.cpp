@@ -23,12 +23,6 @@ std::string& PendingCommand() {
   return pending;
 }
 
-std::string Trimmed(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
 // Enter, whether typed into the edit or sent to the combo box, leaves the text for the main window; the
 // command runs after the sender's message returns, as a real tool bar would.
 void QueueCommand(HWND combo) {
@@ -119,7 +113,7 @@ void RunCommandLine(const std::string& raw) {
   std::string text = Trimmed(raw);
   if (text.empty()) return;
   app.Log("command line: '%s'", text.c_str());
-  app.CrashPoint("CommandLine");
+  app.FaultPoint("CommandLine");
   std::string open = tsfacts::kCommandLineOpenCommand;
   if (text.size() >= open.size() && EqualNoCase(text.substr(0, open.size()), open) &&
       (text.size() == open.size() || text[open.size()] == ' ')) {

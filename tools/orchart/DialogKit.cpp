@@ -2,6 +2,7 @@
 #include "DialogKit.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 #include "StandIn.h"
@@ -271,6 +272,56 @@ MessageBoxDialog* ShowBox(HWND owner, BoxSpec spec) {
   App::Get().Log("box '%s': %s", spec.title.c_str(), spec.text.c_str());
   return DialogRegistry::Show(std::make_unique<MessageBoxDialog>(spec.buttons, spec.onClose), t, owner,
                               spec.modal);
+}
+
+}  // namespace orchart
+
+namespace orchart {
+namespace {
+bool gFileDialogOpen = false;
+}  // namespace
+
+bool FileDialogOpen() {
+  return gFileDialogOpen;
+}
+
+bool RunFileDialog(const FileDialogSpec& spec, FileDialogChoice& choice) {
+  if (gFileDialogOpen) return false;
+  char file[MAX_PATH * 2] = "";
+  spec.fileName.copy(file, sizeof file - 1);
+  std::string folder = Backslashed(spec.folder);
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = spec.owner;
+  ofn.lpstrFilter = spec.filter;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.lpstrTitle = spec.title;
+  ofn.lpstrDefExt = spec.defaultExtension;
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | spec.flags;
+  ofn.lCustData = spec.hookData;
+  if (spec.hook) {
+    ofn.Flags |= OFN_ENABLEHOOK;
+    ofn.lpfnHook = spec.hook;
+  }
+  // The file dialog takes a child template from a memory handle; GMEM_FIXED handles are the memory itself.
+  HGLOBAL memory = nullptr;
+  if (spec.extra) {
+    memory = GlobalAlloc(GMEM_FIXED, spec.extra->SizeInBytes());
+    if (!memory) return false;
+    std::memcpy(memory, spec.extra->Get(), spec.extra->SizeInBytes());
+    ofn.hInstance = static_cast<HINSTANCE>(memory);
+    ofn.Flags |= OFN_ENABLETEMPLATEHANDLE;
+  }
+  gFileDialogOpen = true;
+  BOOL chosen = spec.save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+  gFileDialogOpen = false;
+  if (memory) GlobalFree(memory);
+  if (!chosen) return false;
+  choice.path = Slashed(file);
+  choice.filterIndex = ofn.nFilterIndex;
+  return true;
 }
 
 }  // namespace orchart

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <windows.h>
+// commdlg.h needs the types of windows.h
+#include <commdlg.h>
 
 #include <functional>
 #include <memory>
@@ -140,5 +142,28 @@ struct BoxSpec {
   std::function<void(int)> onClose;
 };
 MessageBoxDialog* ShowBox(HWND owner, BoxSpec spec);
+
+// The system's file dialogs as TradeStation opens them: explorer style, no read-only box, the working
+// folder left alone. One file dialog at a time in the whole process (each is modal to its owner).
+struct FileDialogSpec {
+  HWND owner = nullptr;
+  bool save = true;  // GetSaveFileName, else GetOpenFileName
+  const char* title = "";
+  const char* filter = "";  // pairs of texts, ending with an empty one
+  const char* defaultExtension = "";
+  std::string folder;    // initial folder, '/' separators
+  std::string fileName;  // initial file name
+  DWORD flags = 0;       // further OFN_ flags (OFN_OVERWRITEPROMPT, OFN_PATHMUSTEXIST, OFN_ENABLESIZING ...)
+  LPOFNHOOKPROC hook = nullptr;
+  LPARAM hookData = 0;                    // the hook's OPENFILENAME::lCustData
+  const DialogTemplate* extra = nullptr;  // a child template below the system's controls
+};
+struct FileDialogChoice {
+  std::string path;  // '/' separators
+  DWORD filterIndex = 0;
+};
+// False when cancelled, or when another file dialog is already open.
+bool RunFileDialog(const FileDialogSpec& spec, FileDialogChoice& choice);
+bool FileDialogOpen();
 
 }  // namespace orchart

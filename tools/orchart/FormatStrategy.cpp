@@ -264,7 +264,7 @@ bool FormatStrategiesDialog::OnCommand(int id, int code, HWND control) {
 
 void FormatStrategiesDialog::Apply() {
   App& app = App::Get();
-  app.CrashPoint("StrategyOk");
+  app.FaultPoint("StrategyOk");
   if (!app.IsOpenChart(chart_)) {
     End();
     return;
@@ -288,7 +288,7 @@ void FormatStrategiesDialog::Apply() {
 
 void OpenFormatStrategies(Chart& chart) {
   App& app = App::Get();
-  app.CrashPoint("FormatStrategies");
+  app.FaultPoint("FormatStrategies");
   if (OptimizationRunning()) {
     app.Log("format strategies refused: an optimization is running");
     return;

@@ -25,12 +25,6 @@ constexpr int kDescriptionId = 6630;
 constexpr DWORD kPageStyle = WS_CHILD | DS_CONTROL | WS_CLIPSIBLINGS;
 constexpr RECT kIntervalArea = {82, 36, 152, 100};  // dialog units on the symbol page
 
-std::string Trimmed(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
 // What the interval controls of one bar kind look like.
 struct KindControls {
   BarKind kind;
@@ -461,7 +455,7 @@ bool FormatSymbolDialog::OnCommand(int id, int code, HWND control) {
   (void)code, (void)control;
   if (id != IDOK) return false;
   App& app = App::Get();
-  app.CrashPoint("FormatOk");
+  app.FaultPoint("FormatOk");
   if (!app.IsOpenChart(chart_)) {
     End();
     return true;
@@ -630,7 +624,7 @@ void ShowFormatSymbols(Chart* chart) {
 }
 
 void OpenFormatSymbol(Chart& chart) {
-  App::Get().CrashPoint("FormatSymbol");
+  App::Get().FaultPoint("FormatSymbol");
   // While a format dialog is open the command brings it forward (the single-track one is in front).
   if (auto* open = DialogRegistry::Find<FormatSymbolDialog>()) {
     BringForward(open);

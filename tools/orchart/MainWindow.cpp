@@ -15,6 +15,16 @@
 namespace orchart {
 namespace {
 
+// HangAfterMs and ChartingEndsAfterMs act once each time their value changes.
+void OneShotFault(UINT_PTR timer) {
+  App& app = App::Get();
+  KillTimer(app.main, timer);
+  if (timer == App::kHangTimer)
+    app.Hang("HangAfterMs");
+  else
+    app.EndCharting("ChartingEndsAfterMs");
+}
+
 constexpr int kExitCommand = 57665;
 constexpr int kCascadeCommand = 57650;
 constexpr int kTileCommand = 57651;
@@ -111,12 +121,19 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
           app.ReloadControl();
         else if (wp == App::kCrashTimer)
           app.Crash("CrashAfterMs");
+        else if (wp == App::kHangTimer || wp == App::kChartingEndsTimer)
+          OneShotFault(wp);
         else
           app.RunTimer(wp);
         return 0;
       case kUpdateTitleMessage:
         UpdateMainTitle();
         return 0;
+      case kIdleProbeMessage:
+        app.lastIdleProbe = wp;
+        return 0;
+      case kIdleQueryMessage:
+        return app.lastIdleProbe == wp && app.Idle() ? 1 : 0;
       case kRunCommandLineMessage:
         RunPendingCommandLine();
         return 0;

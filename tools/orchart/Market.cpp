@@ -102,6 +102,12 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
   return Lower(a) == Lower(b);
 }
 
+std::string Trimmed(const std::string& s) {
+  size_t b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) return "";
+  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
+}
+
 std::string FormatNumber(double v) {
   char buf[64];
   if (std::fabs(v - std::round(v)) < 1e-9 && std::fabs(v) < 1e15)

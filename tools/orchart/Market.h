@@ -95,5 +95,7 @@ bool LooksLikeSymbol(const std::string& symbol);
 std::string Upper(std::string s);
 std::string Lower(std::string s);
 bool EqualNoCase(const std::string& a, const std::string& b);
+// Without leading and trailing blanks, tabs and line ends.
+std::string Trimmed(const std::string& s);
 
 }  // namespace orchart

@@ -154,7 +154,7 @@ class OptimizationRun {
       return;
     }
     int number = static_cast<int>(table_.tests.size()) + 1;
-    if (number == static_cast<int>(std::min<size_t>(2, plan_->Planned()))) app.CrashPoint("Optimization");
+    if (number == static_cast<int>(std::min<size_t>(2, plan_->Planned()))) app.FaultPoint("Optimization");
     int errorAt = app.options.Int("EventsLogError");
     if (errorAt > 0 && number >= errorAt) {
       Fail(number, values);

@@ -5,17 +5,13 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "Market.h"
+
 namespace orchart {
-namespace {
 
-std::string Trim(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  size_t e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
-
-}  // namespace
+// What the strict preset switches on: everything that makes the stand-in harder in ways a real
+// TradeStation plausibly is. Keys set anywhere keep their value.
+const char* const kStrictKeys[] = {"InactiveChartsStay", "UnchangedCloseNoPrompt", "OverwritePrompt"};
 
 std::map<std::string, std::string> ParseKeyValueLines(const std::string& text, bool lowerKeys) {
   std::map<std::string, std::string> out;
@@ -23,22 +19,16 @@ std::map<std::string, std::string> ParseKeyValueLines(const std::string& text, b
   while (pos <= text.size()) {
     size_t end = text.find('\n', pos);
     if (end == std::string::npos) end = text.size();
-    std::string line = Trim(text.substr(pos, end - pos));
+    std::string line = Trimmed(text.substr(pos, end - pos));
     pos = end + 1;
     if (line.empty() || line[0] == '#' || line[0] == ';') continue;
     size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
-    std::string key = Trim(line.substr(0, eq));
-    if (lowerKeys)
-      for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    out[key] = Trim(line.substr(eq + 1));
+    std::string key = Trimmed(line.substr(0, eq));
+    if (lowerKeys) key = Lower(key);
+    out[key] = Trimmed(line.substr(eq + 1));
   }
   return out;
-}
-
-std::string Options::Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
 }
 
 void Options::SetCommandLine(const std::vector<std::string>& args) {
@@ -76,6 +66,9 @@ std::string Options::Text(const std::string& key, const std::string& fallback) c
     auto it = source->find(k);
     if (it != source->end()) return it->second;
   }
+  if (k != "strict" && Flag("Strict"))
+    for (const char* strictKey : kStrictKeys)
+      if (k == Lower(strictKey)) return "1";
   return fallback;
 }
 
@@ -92,7 +85,7 @@ std::vector<std::string> Options::List(const std::string& key) const {
   while (pos <= v.size()) {
     size_t end = v.find(',', pos);
     if (end == std::string::npos) end = v.size();
-    std::string item = Trim(v.substr(pos, end - pos));
+    std::string item = Trimmed(v.substr(pos, end - pos));
     if (!item.empty()) out.push_back(item);
     pos = end + 1;
   }

@@ -1,5 +1,11 @@
 // The stand-in's options: command line, and a control file re-read while it runs.
 //
+// Two builds: TradeStation is a 32-bit program, so a 64-bit build tree also makes the 32-bit stand-in
+// (<build>/tools/orchart/x86/orchart.exe, beside the 64-bit <build>/tools/orchart/orchart.exe; both keep
+// the module name "orchart.exe"). The window-level tests' harness (tests/win/StandInHarness.h) starts
+// the 32-bit one by default, copied to "<installation>/Program/orchart.exe" in a fresh installation
+// folder under "Program Files (x86)"; StartOptions::bits = 64 chooses the 64-bit one.
+//
 // Every option is a `Key=Value` pair (keys without regard to case). They come from three places, later
 // ones winning: built-in defaults, the command line (`--Key=Value`; `--fast` means `--Fast=1`; a bare
 // argument ending in ".tsw" means `--Workspace=...`), and the control file. The control file is a text
@@ -7,6 +13,9 @@
 // whenever its content changes (checked every `ControlPollMs`) and at once when the main window receives
 // kReloadControlMessage (a test sends it after writing the file). Removing a key from the file gives the
 // command-line or default value back.
+//
+// The strict preset: `Strict=1` switches on every option marked [strict] below that is not set anywhere
+// (a key set to 0 stays off). Today's defaults stay as they are without it.
 //
 // Fixed at start (command line only):
 //   Version=9.5            8.8, 9.0, 9.1 or 9.5: titles and folder name (8.x), "Intra-day" or "Minute",
@@ -41,6 +50,12 @@
 //   InputsListId=8311      8311 or 6608: identifier of the inputs list of "Format Strategy:"
 //   ProgressPopup=0        1: the optimisation progress (with "Abort") is an owned pop-up, not a child
 //                          of the main window
+//   InactiveChartsStay=0   [strict] 1: the charts of a workspace that goes to the background keep their
+//                          windows, behind the active workspace's (else they lose them until activated)
+//   UnchangedCloseNoPrompt=0 [strict] 1: closing a workspace without changes closes it at once, without
+//                          the "Save Workspace" prompt (else the prompt comes for every workspace)
+//   OverwritePrompt=       [strict] 1: the report and workspace Save As dialogs ask before overwriting an
+//                          existing file; 0: neither asks; unset: only the workspace Save As asks
 //   SymbolList=NAME        opens "Insert Symbol List" for that list whenever the value changes (DJIA,
 //                          Futures; other names: a list with its name only); SymbolListInPage=1 puts the
 //                          list (23709) on a page of the dialog
@@ -74,6 +89,16 @@
 //                          MoreWorkspaces, CommandLine, FormatStrategies, StrategyOk, Optimization (the
 //                          second test), PerformanceReport, SaveReport (before the file is written)
 //   CrashAfterMs=N         the process exits N ms after this value appears or changes
+//   HangAt=MOMENT,...      the process stops answering messages for HangMs at that moment (the CrashAt
+//                          moments, acting right after the current message; "Now": when the value appears
+//                          or changes, after the reload request was answered)
+//   HangAfterMs=N          hangs N ms after this value appears or changes
+//   HangMs=5000 [3000]     how long a hang lasts
+//   ChartingEndsAt=MOMENT,... the charting process ends at that moment (the CrashAt moments and "Now"):
+//                          every chart window, dialog, box and report window vanishes at once; the main
+//                          window stays with its workspaces, whose charts come back when one is
+//                          activated or opened again
+//   ChartingEndsAfterMs=N  the charting process ends N ms after this value appears or changes
 //   Quit=0                 1: close every window and end the process with code 0
 // Actions (run once each time the value changes; for demonstrations and checks by hand):
 //   Command=ID             a command as if posted to the main window (17556 and other chart commands go
@@ -114,7 +139,6 @@ class Options {
   void SetDefault(const std::string& key, const std::string& value);
 
  private:
-  static std::string Lower(std::string s);
   std::map<std::string, std::string> defaults_, commandLine_, control_;
 };
 

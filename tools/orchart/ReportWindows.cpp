@@ -27,8 +27,6 @@ constexpr char kExportFilter[] = "Report (*.htm)\0*.htm\0Spreadsheet (*.csv)\0*.
 constexpr int kReportListId = 100;
 constexpr int kTradesShown = 18;
 
-bool gFileDialogOpen = false;  // one report file dialog at a time
-
 struct PerformanceReport {
   HWND hwnd = nullptr;
   ReportSubject subject;
@@ -51,14 +49,9 @@ OptimizationReport& TheOptimizationReport() {
   return report;
 }
 
-std::string Lowercase(std::string s) {
-  for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 bool HasExtension(const std::string& path, const char* extension) {
   size_t n = strlen(extension);
-  return path.size() > n && Lowercase(path.substr(path.size() - n)) == extension;
+  return path.size() > n && Lower(path.substr(path.size() - n)) == extension;
 }
 
 // ---- Drawing the performance report -----------------------------------------------------------------
@@ -221,7 +214,7 @@ void WriteReportFile(const std::string& path, bool spreadsheet, const ReportSubj
   HWND boxWindow = shown ? shown->Hwnd() : nullptr;
   app.After(app.options.Ms("SavingMs", 800, 60), [path, spreadsheet, subject, result, boxWindow] {
     App& app = App::Get();
-    app.CrashPoint("SaveReport");
+    app.FaultPoint("SaveReport");
     std::string page = PerformanceReportPage(subject, result);
     std::string bytes = spreadsheet ? page : WebArchive(page, PerformanceReportTitle(subject), EnvelopeNow());
     if (!WriteWholeFile(path, bytes))
@@ -236,35 +229,30 @@ void SavePerformanceReport(HWND reportWindow) {
   App::Get().OpenDialogLater("SaveReport", [reportWindow] {
     App& app = App::Get();
     const PerformanceReport& report = ThePerformanceReport();
-    if (report.hwnd != reportWindow || !IsWindow(reportWindow) || gFileDialogOpen) return;
+    if (report.hwnd != reportWindow || !IsWindow(reportWindow) || FileDialogOpen()) return;
     if (report.result.trades.empty()) {
       app.Log("save report: no trades, no save dialog");
       return;
     }
     ReportSubject subject = report.subject;
     BacktestResult result = report.result;
-    char file[MAX_PATH * 2] = "Report";
-    std::string folder = Backslashed(app.folder);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = reportWindow;
-    ofn.lpstrFilter = kSaveFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrInitialDir = folder.c_str();
-    ofn.lpstrTitle = tsfacts::kSaveAsTitle;
-    ofn.lpstrDefExt = "mht";
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+    FileDialogSpec spec;
+    spec.owner = reportWindow;
+    spec.title = tsfacts::kSaveAsTitle;
+    spec.filter = kSaveFilter;
+    spec.defaultExtension = "mht";
+    spec.folder = app.folder;
+    spec.fileName = "Report";
+    spec.flags = OFN_PATHMUSTEXIST;
+    if (app.options.Int("OverwritePrompt", 0)) spec.flags |= OFN_OVERWRITEPROMPT;
     app.Log("save report dialog");
-    gFileDialogOpen = true;
-    BOOL chosen = GetSaveFileNameA(&ofn);
-    gFileDialogOpen = false;
-    if (!chosen) {
+    FileDialogChoice choice;
+    if (!RunFileDialog(spec, choice)) {
       app.Log("save report cancelled");
       return;
     }
-    std::string path = Slashed(file);
-    bool spreadsheet = HasExtension(path, ".xls") || (!HasExtension(path, ".mht") && ofn.nFilterIndex == 2);
+    const std::string& path = choice.path;
+    bool spreadsheet = HasExtension(path, ".xls") || (!HasExtension(path, ".mht") && choice.filterIndex == 2);
     WriteReportFile(path, spreadsheet, subject, result);
   });
 }
@@ -308,7 +296,7 @@ void ShowFollowUpBoxes() {
 
 void ShowPerformanceReport(Chart& chart) {
   App& app = App::Get();
-  app.CrashPoint("PerformanceReport");
+  app.FaultPoint("PerformanceReport");
   Chart* target = &chart;
   app.OpenDialogLater("PerformanceReport", [target] {
     App& app = App::Get();
@@ -354,7 +342,7 @@ void ExportOptimizationReport(HWND reportWindow) {
   App::Get().OpenDialogLater("ExportReport", [reportWindow] {
     App& app = App::Get();
     const OptimizationReport& report = TheOptimizationReport();
-    if (report.hwnd != reportWindow || !IsWindow(reportWindow) || gFileDialogOpen) return;
+    if (report.hwnd != reportWindow || !IsWindow(reportWindow) || FileDialogOpen()) return;
     ReportSubject subject = report.subject;
     OptimizationTable table = report.table;
     DialogTemplate t("", WS_CHILD | WS_VISIBLE | DS_CONTROL | DS_3DLOOK | WS_CLIPSIBLINGS, 240, 22);
@@ -363,37 +351,25 @@ void ExportOptimizationReport(HWND reportWindow) {
           WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 50, 5, 60, 12);
     t.Add("Button", tsfacts::kExportSpreadsheetOptionText, tsfacts::kExportSpreadsheetOptionId,
           WS_VISIBLE | BS_AUTORADIOBUTTON, 116, 5, 70, 12);
-    // The file dialog takes the template from a memory handle; GMEM_FIXED handles are the memory itself.
-    size_t bytes = t.SizeInBytes();
-    HGLOBAL memory = GlobalAlloc(GMEM_FIXED, bytes);
-    if (!memory) return;
-    std::memcpy(memory, t.Get(), bytes);
-    char file[MAX_PATH * 2] = "OptList";
-    std::string folder = Backslashed(app.folder);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = reportWindow;
-    ofn.hInstance = static_cast<HINSTANCE>(memory);
-    ofn.lpstrFilter = kExportFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrInitialDir = folder.c_str();
-    ofn.lpstrTitle = tsfacts::kSaveAsTitle;
-    ofn.lpstrDefExt = "csv";
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK |
-                OFN_ENABLETEMPLATEHANDLE;
-    ofn.lpfnHook = ExportHook;
+    FileDialogSpec spec;
+    spec.owner = reportWindow;
+    spec.title = tsfacts::kSaveAsTitle;
+    spec.filter = kExportFilter;
+    spec.defaultExtension = "csv";
+    spec.folder = app.folder;
+    spec.fileName = "OptList";
+    spec.flags = OFN_PATHMUSTEXIST;
+    if (app.options.Int("OverwritePrompt", 0)) spec.flags |= OFN_OVERWRITEPROMPT;
+    spec.hook = ExportHook;
+    spec.extra = &t;
     app.Log("export optimization report dialog");
     gSpreadsheetChosen = false;
-    gFileDialogOpen = true;
-    BOOL chosen = GetSaveFileNameA(&ofn);
-    gFileDialogOpen = false;
-    GlobalFree(memory);
-    if (!chosen) {
+    FileDialogChoice choice;
+    if (!RunFileDialog(spec, choice)) {
       app.Log("export cancelled");
       return;
     }
-    std::string path = Slashed(file);
+    const std::string& path = choice.path;
     std::string content =
         gSpreadsheetChosen ? OptimizationCsv(table) : OptimizationReportPage(subject, table);
     if (!WriteWholeFile(path, content))

@@ -75,6 +75,17 @@ std::string WindowText(HWND hwnd) {
   return buf;
 }
 
+// The top-level windows that end with the charting process. The system's helper windows of the main
+// window's own controls (the command line's drop-down, tool tips, input method) stay.
+static BOOL CALLBACK CollectChartingWindow(HWND h, LPARAM lp) {
+  char cls[64] = "";
+  GetClassNameA(h, cls, sizeof cls);
+  bool helper = !lstrcmpiA(cls, "ComboLBox") || !lstrcmpiA(cls, "tooltips_class32") ||
+                !lstrcmpiA(cls, "IME") || !lstrcmpiA(cls, "MSCTFIME UI");
+  if (h != App::Get().main && !helper) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+  return TRUE;
+}
+
 // ---- App ---------------------------------------------------------------------------------------
 
 App& App::Get() {
@@ -122,7 +133,7 @@ bool App::Start(HINSTANCE inst, const std::vector<std::string>& args) {
   lastChartingBox_ = options.Flag("ChartingBox");
   lastSymbolLookup_ = options.Flag("SymbolLookup");
   Log("started: version %s, folder %s, control %s", versionText.c_str(), folder.c_str(), controlPath.c_str());
-  CrashPoint("Start");
+  FaultPoint("Start");
   return true;
 }
 
@@ -171,13 +182,18 @@ void App::ApplyOptions() {
     PostMessageA(main, WM_CLOSE, 0, 0);
     return;
   }
-  if (options.ListHas("CrashAt", "Now")) CrashPoint("Now");
-  std::string crashAfter = options.Text("CrashAfterMs");
-  if (crashAfter != lastCrashAfter_) {
-    lastCrashAfter_ = crashAfter;
-    if (!crashAfter.empty())
-      SetTimer(main, kCrashTimer, static_cast<UINT>(std::max(1, options.Int("CrashAfterMs"))), nullptr);
-  }
+  if (options.ListHas("CrashAt", "Now")) FaultPoint("Now");
+  // "Now" in HangAt or ChartingEndsAt acts once each time the list changes, after this message: the
+  // sender of the reload request gets its answer first.
+  std::string hangAt = options.Text("HangAt"), chartingEndsAt = options.Text("ChartingEndsAt");
+  if (hangAt != lastHangAt_ && options.ListHas("HangAt", "Now")) After(0, [this] { Hang("Now"); });
+  if (chartingEndsAt != lastChartingEndsAt_ && options.ListHas("ChartingEndsAt", "Now"))
+    After(0, [this] { EndCharting("Now"); });
+  lastHangAt_ = hangAt;
+  lastChartingEndsAt_ = chartingEndsAt;
+  RestartTimerOnChange("CrashAfterMs", lastCrashAfter_, kCrashTimer);
+  RestartTimerOnChange("HangAfterMs", lastHangAfter_, kHangTimer);
+  RestartTimerOnChange("ChartingEndsAfterMs", lastChartingEndsAfter_, kChartingEndsTimer);
   SetTimer(main, kControlPollTimer, static_cast<UINT>(std::max(5, options.Ms("ControlPollMs", 250, 25))),
            nullptr);
   if (activeWorkspace) {
@@ -211,13 +227,48 @@ void App::ApplyOptions() {
   PostMessageA(main, kUpdateTitleMessage, 0, 0);
 }
 
-void App::CrashPoint(const char* moment) {
+void App::RestartTimerOnChange(const char* key, std::string& last, UINT_PTR timer) {
+  std::string value = options.Text(key);
+  if (value == last) return;
+  last = value;
+  if (value.empty())
+    KillTimer(main, timer);
+  else
+    SetTimer(main, timer, static_cast<UINT>(std::max(1, options.Int(key))), nullptr);
+}
+
+void App::FaultPoint(const char* moment) {
   if (options.ListHas("CrashAt", moment)) Crash(moment);
+  // "Now" in these lists is handled when the options change, not at every fault point of the process.
+  std::string name = moment;
+  if (options.ListHas("HangAt", moment) && name != "Now") After(0, [this, name] { Hang(name.c_str()); });
+  if (options.ListHas("ChartingEndsAt", moment) && name != "Now")
+    After(0, [this, name] { EndCharting(name.c_str()); });
 }
 
 void App::Crash(const char* why) {
   Log("crash: %s", why);
   ExitProcess(3);
+}
+
+void App::Hang(const char* why) {
+  int ms = options.Ms("HangMs", 5000, 3000);
+  Log("hang: %s, %d ms", why, ms);
+  // Sleep, not a message wait: nothing of this thread may answer while it lasts.
+  Sleep(static_cast<DWORD>(ms));
+  Log("hang over");
+}
+
+void App::EndCharting(const char* why) {
+  Log("charting ended: %s", why);
+  std::vector<HWND> doomed;
+  EnumThreadWindows(GetCurrentThreadId(), CollectChartingWindow, reinterpret_cast<LPARAM>(&doomed));
+  for (HWND h : doomed)
+    if (IsWindow(h)) DestroyWindow(h);
+  for (auto& ws : workspaces)
+    for (auto& c : ws->charts) c->DestroyWindows();
+  EnableWindow(main, TRUE);
+  PostMessageA(main, kUpdateTitleMessage, 0, 0);
 }
 
 void App::OpenDialogLater(const char* name, std::function<void()> open) {

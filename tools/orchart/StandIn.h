@@ -20,6 +20,11 @@ class Chart;
 // Private messages of the main window.
 constexpr UINT kUpdateTitleMessage = WM_APP + 0x302;     // recompose the main title
 constexpr UINT kRunCommandLineMessage = WM_APP + 0x303;  // run the command line's text (posted by the combo)
+// A test's way to wait until the stand-in has nothing left to do, instead of sleeping: it posts
+// kIdleProbeMessage (wParam: a token) behind its own posted messages, then sends kIdleQueryMessage with
+// the same token until the answer is 1: the probe came through and no deferred action is pending.
+constexpr UINT kIdleProbeMessage = WM_APP + 0x304;
+constexpr UINT kIdleQueryMessage = WM_APP + 0x305;
 
 class App {
  public:
@@ -58,18 +63,29 @@ class App {
   // Runs `fn` on the UI thread after `ms` milliseconds.
   void After(int ms, std::function<void()> fn);
   void RunTimer(UINT_PTR id);  // called by the main window's WM_TIMER
+  bool Idle() const { return deferred_.empty(); }
+  WPARAM lastIdleProbe = 0;
   static constexpr UINT_PTR kFirstDeferredTimer = 1000;
   static constexpr UINT_PTR kControlPollTimer = 10;
-  static constexpr UINT_PTR kCrashTimer = 11;  // CrashAfterMs
+  static constexpr UINT_PTR kCrashTimer = 11;         // CrashAfterMs
+  static constexpr UINT_PTR kHangTimer = 12;          // HangAfterMs
+  static constexpr UINT_PTR kChartingEndsTimer = 13;  // ChartingEndsAfterMs
 
   // ---- Control file ----
   // Re-reads the control file; applies changed options.
   void ReloadControl();
 
   // ---- Faults ----
-  // Ends the process (code 3) when `moment` is listed in CrashAt.
-  void CrashPoint(const char* moment);
+  // The faults listed for `moment`: CrashAt ends the process (code 3), HangAt stops answering messages for
+  // HangMs, ChartingEndsAt ends the charting part (right after the current message).
+  void FaultPoint(const char* moment);
   [[noreturn]] void Crash(const char* why);
+  // The UI thread takes no message for HangMs: every window of the process is hung meanwhile.
+  void Hang(const char* why);
+  // What another program sees when TradeStation's charting process ends: every chart window and every
+  // dialog, box and report window goes at once, without a prompt; the main window stays with its
+  // workspaces, whose charts come back when a workspace is activated or opened again.
+  void EndCharting(const char* why);
   // Opens a dialog after DialogDelayMs (plus LateDialogMs when listed in LateDialogs), or never when listed
   // in MissingDialogs.
   void OpenDialogLater(const char* name, std::function<void()> open);
@@ -84,7 +100,8 @@ class App {
   void ApplyOptions();
   std::map<UINT_PTR, std::function<void()>> deferred_;
   UINT_PTR nextTimer_ = kFirstDeferredTimer;
-  std::string lastCrashAfter_;
+  void RestartTimerOnChange(const char* key, std::string& last, UINT_PTR timer);
+  std::string lastCrashAfter_, lastHangAfter_, lastChartingEndsAfter_, lastHangAt_, lastChartingEndsAt_;
   std::string lastCommand_, lastCommandLine_;
   bool lastChartingBox_ = false;
   bool lastSymbolLookup_ = false;

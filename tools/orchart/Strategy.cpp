@@ -19,12 +19,6 @@ constexpr char kGeneticKey[] = "Genetic";
 constexpr char kInputPrefix[] = "Input.";
 constexpr double kRangeSlack = 1e-7;  // a range's last value may miss its stop by rounding only
 
-std::string Trimmed(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
 bool IsStrategyKey(const std::string& key) {
   for (const char* k : {kStrategyKey, kStatusKey, kMaxBarsBackKey, kMethodKey, kGeneticKey})
     if (EqualNoCase(key, k)) return true;

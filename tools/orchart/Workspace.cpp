@@ -12,12 +12,6 @@ namespace {
 
 constexpr char kFormatLine[] = "orchart workspace 1";
 
-std::string Trimmed(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
 bool Fail(std::string& error, const std::string& why) {
   error = why;
   return false;
@@ -201,14 +195,20 @@ Workspace* OpenWorkspaceFile(const std::string& rawPath, std::string& error) {
   app.Log("workspace opened: %s (%zu charts)", path.c_str(), raw->charts.size());
   ActivateWorkspace(raw);
   if (app.options.Flag("SecondChart")) SetSecondChart(true);
-  app.CrashPoint("OpenWorkspace");
+  app.FaultPoint("OpenWorkspace");
   return raw;
 }
 
 void ActivateWorkspace(Workspace* ws) {
   App& app = App::Get();
-  if (app.activeWorkspace == ws) return;
-  if (app.activeWorkspace)
+  // The active workspace's charts lose their windows only when the charting process ended; activating it
+  // again brings them back.
+  bool windowsGone = ws && !ws->charts.empty() && !ws->charts.front()->Frame();
+  if (app.activeWorkspace == ws && !windowsGone) return;
+  // Charts of a workspace that goes to the background lose their windows, or, with InactiveChartsStay,
+  // keep them behind the active workspace's: a window search then finds the charts of every open
+  // workspace.
+  if (app.activeWorkspace && app.activeWorkspace != ws && !app.options.Flag("InactiveChartsStay"))
     for (auto& c : app.activeWorkspace->charts) c->DestroyWindows();
   app.activeWorkspace = ws;
   if (ws) {

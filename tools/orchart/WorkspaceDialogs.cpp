@@ -62,7 +62,7 @@ class MoreWorkspacesDialog : public Dialog {
 
 void ShowMoreWorkspaces() {
   App& app = App::Get();
-  app.CrashPoint("MoreWorkspaces");
+  app.FaultPoint("MoreWorkspaces");
   app.OpenDialogLater("MoreWorkspaces", [] {
     if (auto* open = DialogRegistry::Find<MoreWorkspacesDialog>()) {
       SetForegroundWindow(open->Hwnd());
@@ -82,8 +82,6 @@ void ShowMoreWorkspaces() {
 }
 
 // ---- Open Workspace ----------------------------------------------------------------------------
-
-bool gFileDialogOpen = false;  // one file dialog at a time, as the main window is disabled under it
 
 UINT_PTR CALLBACK OpenHook(HWND hook, UINT msg, WPARAM wp, LPARAM lp) {
   (void)wp;
@@ -109,28 +107,21 @@ void ShowOpenWorkspaceDialog() {
   App& app = App::Get();
   app.OpenDialogLater("OpenWorkspace", [] {
     App& app = App::Get();
-    if (gFileDialogOpen) return;
-    char file[MAX_PATH * 2] = "";
-    std::string folder = Backslashed(app.WorkspaceFolder());
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = app.main;
-    ofn.lpstrFilter = kWorkspaceFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrInitialDir = folder.c_str();
-    ofn.lpstrTitle = tsfacts::kOpenWorkspaceTitle;
-    ofn.lpstrDefExt = "tsw";
-    ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLESIZING;
-    ofn.lpfnHook = OpenHook;
-    gFileDialogOpen = true;
-    BOOL chosen = GetOpenFileNameA(&ofn);
-    gFileDialogOpen = false;
-    if (!chosen) {
+    FileDialogSpec spec;
+    spec.owner = app.main;
+    spec.save = false;
+    spec.title = tsfacts::kOpenWorkspaceTitle;
+    spec.filter = kWorkspaceFilter;
+    spec.defaultExtension = "tsw";
+    spec.folder = app.WorkspaceFolder();
+    spec.flags = OFN_ENABLESIZING;
+    spec.hook = OpenHook;
+    FileDialogChoice choice;
+    if (!RunFileDialog(spec, choice)) {
       app.Log("open workspace cancelled");
       return;
     }
-    std::string path = file;
+    std::string path = choice.path;
     app.Log("open workspace: %s", path.c_str());
     if (EqualNoCase(app.options.Text("WorkspaceOpenError"), "main")) {
       ShowTradeStationError(app.main, "Unable to open the workspace:\r\n" + path);
@@ -148,7 +139,7 @@ void SaveActiveWorkspace() {
   App& app = App::Get();
   Workspace* ws = app.activeWorkspace;
   if (!ws) return;
-  app.CrashPoint("SaveWorkspace");
+  app.FaultPoint("SaveWorkspace");
   std::string error;
   if (!ws->Save(ws->path, error))
     ShowTradeStationError(app.main, "Unable to save the workspace.\r\n" + error);
@@ -169,7 +160,7 @@ UINT_PTR CALLBACK SaveAsHook(HWND hook, UINT msg, WPARAM wp, LPARAM lp) {
   if (!ws || !StillOpen(ws)) return 0;
   auto* notify = reinterpret_cast<OFNOTIFYA*>(lp);
   std::string path = notify->lpOFN->lpstrFile;
-  app.CrashPoint("SaveWorkspace");
+  app.FaultPoint("SaveWorkspace");
   std::string error;
   if (ws->Save(path, error)) return 0;
   BoxSpec spec;
@@ -186,29 +177,21 @@ void ShowSaveWorkspaceAsDialog() {
   app.OpenDialogLater("SaveWorkspaceAs", [] {
     App& app = App::Get();
     Workspace* ws = app.activeWorkspace;
-    if (!ws || gFileDialogOpen) return;
-    char file[MAX_PATH * 2] = "";
-    std::string name = ws->Name();
-    std::strncpy(file, name.c_str(), sizeof file - 1);
-    std::string folder = Backslashed(ws->path.substr(0, ws->path.find_last_of('/')));
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = app.main;
-    ofn.lpstrFilter = kWorkspaceFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrInitialDir = folder.c_str();
-    ofn.lpstrTitle = tsfacts::kSaveWorkspaceAsTitle;
-    ofn.lpstrDefExt = "tsw";
-    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
-                OFN_ENABLEHOOK | OFN_ENABLESIZING;
-    ofn.lpfnHook = SaveAsHook;
-    ofn.lCustData = reinterpret_cast<LPARAM>(ws);
-    gFileDialogOpen = true;
-    BOOL chosen = GetSaveFileNameA(&ofn);
-    gFileDialogOpen = false;
-    if (!chosen) return;
-    app.Log("workspace saved as: %s", file);  // written by the hook
+    if (!ws) return;
+    FileDialogSpec spec;
+    spec.owner = app.main;
+    spec.title = tsfacts::kSaveWorkspaceAsTitle;
+    spec.filter = kWorkspaceFilter;
+    spec.defaultExtension = "tsw";
+    spec.folder = ws->path.substr(0, ws->path.find_last_of('/'));
+    spec.fileName = ws->Name();
+    spec.flags = OFN_PATHMUSTEXIST | OFN_ENABLESIZING;
+    if (app.options.Int("OverwritePrompt", 1)) spec.flags |= OFN_OVERWRITEPROMPT;
+    spec.hook = SaveAsHook;
+    spec.hookData = reinterpret_cast<LPARAM>(ws);
+    FileDialogChoice choice;
+    if (!RunFileDialog(spec, choice)) return;
+    app.Log("workspace saved as: %s", choice.path.c_str());  // written by the hook
     PostMessageA(app.main, kUpdateTitleMessage, 0, 0);
   });
 }
@@ -243,10 +226,16 @@ void CloseActiveWorkspace() {
   App& app = App::Get();
   Workspace* ws = app.activeWorkspace;
   if (!ws) return;
-  app.CrashPoint("CloseWorkspace");
-  // TradeStation asks before closing any workspace, changed or not; while the prompt is up (or about to
-  // be) a repeated close command does nothing.
+  app.FaultPoint("CloseWorkspace");
+  // While the prompt is up (or about to be) a repeated close command does nothing. Unless told
+  // otherwise the prompt comes for every workspace, changed or not; with UnchangedCloseNoPrompt a
+  // workspace without changes closes at once, so a second close command closes the next workspace.
   if (DialogRegistry::Find<SaveWorkspacePrompt>()) return;
+  if (!ws->modified && app.options.Flag("UnchangedCloseNoPrompt")) {
+    app.Log("workspace unchanged: closed without asking");
+    CloseWorkspace(ws);
+    return;
+  }
   app.OpenDialogLater("SaveWorkspace", [ws] {
     if (!StillOpen(ws) || DialogRegistry::Find<SaveWorkspacePrompt>()) return;
     DialogTemplate t(tsfacts::kSaveWorkspaceTitle,
