@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "foundation/FileRead.h"
 #include "foundation/Log.h"
 #include "foundation/Settings.h"
 #include "foundation/SysUtil.h"
@@ -260,23 +261,10 @@ void DecodeReportArchive(std::string& data) {
 }
 
 int LoadReportPage(const char* path, std::string& page, CTxt& msg) {
-  page.clear();
-  FILE* f = path && *path ? fopen(path, "rb") : nullptr;
-  if (!f) {
-    msg.Format("Cannot open '%s'", path ? path : "");
-    return -1;
-  }
-  bool ok = fseek(f, 0, SEEK_END) == 0;
-  long size = ok ? ftell(f) : -1;
-  ok = ok && size >= 0 && fseek(f, 0, SEEK_SET) == 0;
-  if (ok) {
-    page.resize(static_cast<size_t>(size));
-    ok = size == 0 || fread(&page[0], 1, page.size(), f) == page.size();
-  }
-  fclose(f);
-  if (!ok) {
+  CTxt reason;
+  if (ReadWholeFile(path, page, reason) != FileReadResult::kRead) {
     page.clear();
-    msg.Format("Cannot open '%s'", path);
+    msg.Format("Cannot open '%s'", path ? path : "");
     return -1;
   }
   DecodeReportArchive(page);
@@ -560,7 +548,9 @@ class TradesReader {
     r.dateText = date + " " + time;
     int ymd = CZELDateTime::ParseDate(date.c_str());
     int hms = time.empty() ? 0 : IsClockText(time) ? CZELDateTime::ParseTime(time.c_str()) : -1;
-    r.dated = ymd > 0 && hms >= 0 && r.when.SetDT(ymd, hms) == 0;
+    // A number is taken as a date without a calendar check ("20121345"): a day the calendar does not
+    // have makes the row undated.
+    r.dated = ymd > 0 && hms >= 0 && r.when.SetDT(ymd, hms) == 0 && r.when.IsValid();
     r.valid = true;
     return r;
   }

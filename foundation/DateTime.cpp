@@ -77,10 +77,6 @@ std::string Word(const std::string& s, int index) {
   }
 }
 
-bool SameWord(const std::string& a, const char* b) {
-  return CompareNoCase(a.c_str(), b, 1) == 0;
-}
-
 int CurrentLocalYear() {
   return CZELDateTime::ReadLocalClock().year;
 }
@@ -178,16 +174,16 @@ int CZELDateTime::SetDT(const char* text) {
     Reset();
     return 0;
   }
-  if (SameWord(s, "Today")) {
+  if (EqualNoCase(s.c_str(), "Today")) {
     SetNow();
     return SetTime(0, 0, 0);
   }
-  if (SameWord(s, "Now")) return SetNow();
-  if (SameWord(s, "TodayEST") || SameWord(s, "LIVE")) {
+  if (EqualNoCase(s.c_str(), "Now")) return SetNow();
+  if (EqualNoCase(s.c_str(), "TodayEST") || EqualNoCase(s.c_str(), "LIVE")) {
     SetNowEST();
     return SetTime(0, 0, 0);
   }
-  if (SameWord(s, "NowEST")) return SetNowEST();
+  if (EqualNoCase(s.c_str(), "NowEST")) return SetNowEST();
 
   std::string first = Word(s, 0);
   if (std::atoi(first.c_str()) == 0) return -3;
@@ -264,10 +260,10 @@ int CZELDateTime::SetTimeSec(int seconds) {
 int CZELDateTime::SetTime(const char* text) {
   std::string s = TrimmedBlanks(text);
   if (s.empty()) return SetTime(0, 0, 0);
-  if (SameWord(s, "TodayEST") || SameWord(s, "LIVE") || SameWord(s, "NowEST") || SameWord(s, "Today") ||
-      SameWord(s, "Now")) {
+  if (EqualNoCase(s.c_str(), "TodayEST") || EqualNoCase(s.c_str(), "LIVE") ||
+      EqualNoCase(s.c_str(), "NowEST") || EqualNoCase(s.c_str(), "Today") || EqualNoCase(s.c_str(), "Now")) {
     CZELDateTime now;
-    if (SameWord(s, "Today") || SameWord(s, "Now"))
+    if (EqualNoCase(s.c_str(), "Today") || EqualNoCase(s.c_str(), "Now"))
       now.SetNow();
     else
       now.SetNowEST();

@@ -45,6 +45,11 @@ FileReadResult Failure(int error, CTxt& reason, std::string& content) {
 
 }  // namespace
 
+int ReadMemoryFile(const char* path, std::string& content) {
+  content.clear();
+  return path && *path ? ReadFromMemory(path, content) : 0;
+}
+
 FileReadResult ReadWholeFile(const char* path, std::string& content, CTxt& reason) {
   content.clear();
   if (!path || !*path) return FileReadResult::kMissing;

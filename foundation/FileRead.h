@@ -20,3 +20,6 @@ void SetMemoryFile(const std::string& path, const std::string& content);
 // open without sharing), while the file on disk stays writable: tests of the callers' refusal to write.
 void SetFileReadFailure(const std::string& path, int error);
 void RemoveMemoryFiles();  // both kinds
+// For readers that stream a file instead of reading it whole: 0 when path is in neither table (the disk is
+// not touched), 1 with the in-memory content, or the planted error.
+int ReadMemoryFile(const char* path, std::string& content);

@@ -77,10 +77,6 @@ class StoreCall {
 
 // --- The file as lines --------------------------------------------------------------------------
 
-bool SameNoCase(const std::string& a, const char* b) {
-  return CompareNoCase(a.c_str(), b, 1) == 0;
-}
-
 // The file's lines; false when it exists but cannot be read (a missing file has no lines).
 bool LoadLines(const char* path, std::vector<std::string>& lines) {
   lines.clear();
@@ -114,7 +110,7 @@ bool IsSectionLine(const std::string& line, std::string* name) {
 int FindSection(const std::vector<std::string>& lines, const char* section) {
   std::string name;
   for (size_t i = 0; i < lines.size(); ++i)
-    if (IsSectionLine(lines[i], &name) && SameNoCase(name, section)) return static_cast<int>(i);
+    if (IsSectionLine(lines[i], &name) && EqualNoCase(name.c_str(), section)) return static_cast<int>(i);
   return -1;
 }
 
@@ -139,7 +135,7 @@ int FindKey(const std::vector<std::string>& lines, int header, const char* key) 
   int end = SectionEnd(lines, header);
   std::string k;
   for (int i = header + 1; i < end; ++i)
-    if (SplitKeyLine(lines[i], &k, nullptr) && SameNoCase(k, key)) return i;
+    if (SplitKeyLine(lines[i], &k, nullptr) && EqualNoCase(k.c_str(), key)) return i;
   return -1;
 }
 
@@ -367,9 +363,9 @@ bool GetBool(const char* section, const char* key, bool def, const char* iniFile
   bool found = exists && !stored.empty();
   // The default applies only to a missing key: a key stored empty reads as its empty text, so as NO.
   std::string text = exists ? stored.substr(0, kMaxNumberValue) : (def ? "YES" : "NO");
-  bool value = SameNoCase(text, "YES") || SameNoCase(text, "TRUE");
+  bool value = EqualNoCase(text.c_str(), "YES") || EqualNoCase(text.c_str(), "TRUE");
   const char* normal = value ? "YES" : "NO";
-  if (readable && (!found || !SameNoCase(text, normal))) WriteString(section, key, normal, iniFile);
+  if (readable && (!found || !EqualNoCase(text.c_str(), normal))) WriteString(section, key, normal, iniFile);
   return value;
 }
 
@@ -381,7 +377,7 @@ int GetInt(const char* section, const char* key, int def, const char* iniFile) {
   std::string text = found ? stored.substr(0, kMaxNumberValue) : std::to_string(def);
   int value = LongOf(text.c_str());
   std::string normal = std::to_string(value);
-  if (readable && (!found || !SameNoCase(text, normal.c_str())))
+  if (readable && (!found || !EqualNoCase(text.c_str(), normal.c_str())))
     WriteString(section, key, normal.c_str(), iniFile);
   return value;
 }
@@ -394,7 +390,7 @@ float GetFloat(const char* section, const char* key, float def, const char* iniF
   std::string text = found ? stored.substr(0, kMaxNumberValue) : Formatted("%.*f", def, 4);
   float value = static_cast<float>(std::atof(text.c_str()));
   std::string normal = Formatted("%.*f", value, 4);
-  if (readable && (!found || !SameNoCase(text, normal.c_str())))
+  if (readable && (!found || !EqualNoCase(text.c_str(), normal.c_str())))
     WriteString(section, key, normal.c_str(), iniFile);
   return value;
 }
@@ -410,7 +406,7 @@ Colour GetColour(const char* section, const char* key, const char* def, const ch
   std::snprintf(normal, sizeof normal, "%d,%d,%d", static_cast<int>(value & 255),
                 static_cast<int>((value >> 8) & 255), static_cast<int>((value >> 16) & 255));
   // A missing key is written too, so that the file lists the colour in effect.
-  if (readable && (!found || !SameNoCase(text, normal))) WriteString(section, key, normal, iniFile);
+  if (readable && (!found || !EqualNoCase(text.c_str(), normal))) WriteString(section, key, normal, iniFile);
   return value;
 }
 
@@ -471,9 +467,9 @@ Colour ParseColour(const char* text) {
   if (*text >= '0' && *text <= '9') return ParseNumericColour(text);
   std::string name = TrimBlanks(text);
   for (const char* system : {"MENU", "BORDER", "TITLE"})
-    if (SameNoCase(name, system)) return SystemColour(system);
+    if (EqualNoCase(name.c_str(), system)) return SystemColour(system);
   for (const NamedColour& c : kNamedColours)
-    if (SameNoCase(name, c.name)) return MakeColour(c.r, c.g, c.b);
+    if (EqualNoCase(name.c_str(), c.name)) return MakeColour(c.r, c.g, c.b);
   return 0;
 }
 

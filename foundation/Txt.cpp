@@ -11,6 +11,7 @@
 #include <string>
 
 #include "foundation/AtomicFile.h"
+#include "foundation/FileRead.h"
 #include "foundation/Txt_platform.h"
 
 namespace {
@@ -1018,6 +1019,15 @@ int CTxt::GetHexArray(const unsigned char* p, int n) {
 
 int CTxt::LoadFromFile(const char* path) {
   std::string name = path ? path : "";
+  std::string memory;
+  if (int fromMemory = ReadMemoryFile(name.c_str(), memory)) {  // a test's or fuzzer's in-memory file
+    if (fromMemory != 1 || memory.size() > static_cast<size_t>(INT_MAX - 2)) {
+      SetTxt(OpenFailure(name.c_str(), fromMemory != 1 ? fromMemory : EFBIG).c_str());
+      return -1;
+    }
+    Assign(memory.data(), static_cast<int>(memory.size()));
+    return m_length;
+  }
   FILE* f = fopen(name.c_str(), "rb");
   if (!f) {
     SetTxt(OpenFailure(name.c_str(), errno).c_str());

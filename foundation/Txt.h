@@ -170,6 +170,12 @@ class CTxt {
 // first. mode 1 whole text, 2 a is a prefix of b, 0 either is a prefix of the other.
 int CompareNoCase(const char* a, const char* b, int mode = 1);
 int FindNoCase(const char* text, const char* pattern);  // first index, -1 none
+inline bool EqualNoCase(const char* a, const char* b) {
+  return CompareNoCase(a, b, 1) == 0;
+}
+inline bool StartsWithNoCase(const char* text, const char* prefix) {
+  return CompareNoCase(prefix, text, 2) == 0;
+}
 // The text without the blanks and tabs at both ends (CTxt::Trim trims one character in place).
 std::string TrimBlanks(const std::string& text);
 int FindCharInList(char c, const char* list);  // index in list, -1 none

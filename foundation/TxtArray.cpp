@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "foundation/AtomicFile.h"
+#include "foundation/FileRead.h"
 #include "foundation/FolderScan.h"
 #include "foundation/Log.h"
 
@@ -242,9 +243,6 @@ const char* TextOf(const CTxt* t) {
   return t ? static_cast<const char*>(*t) : "";
 }
 
-bool EqualNoCase(const char* a, const char* b) {
-  return CompareNoCase(a, b, 1) == 0;
-}
 
 // The key of a key|value line: the text before the first '|', cut to 99 characters.
 std::string KeyOf(const char* line) {
@@ -285,6 +283,13 @@ class BufferedLineReader {
   // 0, or the errno value of the failure.
   int Open(const char* path) {
     if (!path || !*path) return ENOENT;
+    int memory = ReadMemoryFile(path, m_memory);  // tests and fuzzers: the whole file is the buffer
+    if (memory == 1) {
+      m_inMemory = true;
+      m_length = m_memory.size();
+      return 0;
+    }
+    if (memory) return memory;
     m_file = std::fopen(path, "rb");
     if (!m_file) return errno;
     if (!AllocateBuffer()) return ENOMEM;
@@ -335,6 +340,11 @@ class BufferedLineReader {
 
   int NextByte() {
     if (m_ended) return -1;
+    if (m_inMemory) {
+      if (m_pos < m_length) return static_cast<unsigned char>(m_memory[m_pos++]);
+      m_ended = true;
+      return -1;
+    }
     if (m_pos == m_length) {
       m_length = std::fread(m_buffer.get(), 1, m_capacity, m_file);
       m_pos = 0;
@@ -347,6 +357,8 @@ class BufferedLineReader {
   }
 
   FILE* m_file = nullptr;
+  std::string m_memory;
+  bool m_inMemory = false;
   std::unique_ptr<char[]> m_buffer;
   size_t m_capacity = 0;
   size_t m_length = 0;
@@ -683,28 +695,31 @@ int CTxtArray::LoadFromFields(const char* text, char delim, int clear) {
 }
 
 int CTxtArray::LoadFromFile(const char* path, CTxt& msg, int keepLast) {
-  FILE* f = path && *path ? std::fopen(path, "rb") : nullptr;
-  if (!f) {
-    FormatOpenError(msg, path, path && *path ? errno : ENOENT);
+  std::string content;
+  CTxt reason;
+  FileReadResult read = ReadWholeFile(path, content, reason);
+  if (read == FileReadResult::kMissing) {
+    FormatOpenError(msg, path, ENOENT);
+    return -1;
+  }
+  if (read == FileReadResult::kFailed) {
+    msg.Format("Cannot open %s (%s)", path ? path : "", static_cast<const char*>(reason));
     return -1;
   }
   RemoveAll();
   std::string line;
-  for (int c; (c = std::getc(f)) != EOF;) {
+  for (size_t i = 0; i < content.size(); ++i) {
+    char c = content[i];
     if (c == '\r' || c == '\n') {
       // A CR is taken together with the LF after it. A CR followed by anything else (a file with bare CR
       // line ends) keeps that character for the next line.
-      if (c == '\r') {
-        int next = std::getc(f);
-        if (next != '\n' && next != EOF) std::ungetc(next, f);
-      }
+      if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ++i;
       Add(line.c_str());
       line.clear();
     } else if (line.size() < static_cast<size_t>(kMaxLineChars)) {
-      line += static_cast<char>(c);
+      line += c;
     }
   }
-  std::fclose(f);
   if (keepLast) Add(line.c_str());
   return GetSize();
 }

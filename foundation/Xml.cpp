@@ -37,9 +37,6 @@ inline bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-bool EqualNoCase(const char* a, const char* b) {
-  return CompareNoCase(a, b, 1) == 0;
-}
 // A node's text as characters without giving it a buffer (the non-const conversion of CTxt allocates).
 inline const char* Str(const CTxt& t) {
   return t;

@@ -15,6 +15,7 @@
 #endif
 
 #include "foundation/DateTime.h"
+#include "foundation/FileRead.h"
 #include "foundation/Settings.h"
 
 namespace {
@@ -34,23 +35,6 @@ CTxt Trimmed(const char* line) {
   CTxt out(line ? line : "");
   out.Trim(' ');
   return out;
-}
-
-// The file's bytes; false (errno telling why) when it cannot be opened or read.
-bool ReadWholeFile(const char* path, std::string& content) {
-  FILE* f = path && *path ? std::fopen(path, "rb") : nullptr;
-  if (!f) {
-    if (!path || !*path) errno = ENOENT;
-    return false;
-  }
-  char buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, got);
-  bool ok = !std::ferror(f);
-  int error = errno;
-  std::fclose(f);
-  errno = error;
-  return ok;
 }
 
 }  // namespace
@@ -165,8 +149,11 @@ int SequenceDefinition::Save(CTxt& msg) const {
 
 int LoadDefinitionFile(const char* path, CTxtArray& lines, CTxt& msg) {
   std::string content;
-  if (!ReadWholeFile(path, content)) {
-    msg.Format("Cannot open %s (%s)", path ? path : "", std::strerror(errno));
+  CTxt reason;
+  FileReadResult read = ReadWholeFile(path, content, reason);
+  if (read != FileReadResult::kRead) {
+    if (read == FileReadResult::kMissing) reason = std::strerror(ENOENT);
+    msg.Format("Cannot open %s (%s)", path ? path : "", static_cast<const char*>(reason));
     return -1;
   }
   constexpr char kEndOfData = 26;  // Ctrl-Z

@@ -112,10 +112,6 @@ int CountPerBar(const char* field, const char* section, const char* symbol, int 
   return n < 1 ? fallback : n;
 }
 
-bool StartsWithNoCase(const char* text, const char* prefix) {
-  return CompareNoCase(prefix, text, 2) == 0;
-}
-
 // Field 1 of a step text: its symbol.
 CTxt StepSymbol(const CTxtArray& steps, int index) {
   return Field(steps.GetAtTxt(index) ? steps.GetAtTxt(index) : "", '|', 1);
