@@ -398,7 +398,9 @@ bool CZELDateTime::SetFromJulian(int julianDay) {
 int CZELDateTime::ParseDate(const char* text) {
   std::string s = TrimmedBlanks(text);
   long n = std::atol(s.c_str());
-  if (n >= 18000000 && n <= 29991231) return static_cast<int>(n);
+  // Taken as it is, month and day unchecked; a year the value cannot hold is refused here already.
+  if (n >= 18000000 && n <= 29991231)
+    return ExpandYear(static_cast<int>(n / 10000)) < 0 ? -1 : static_cast<int>(n);
   if (s.find('/') != std::string::npos) {
     int month = std::atoi(Field(s, '/', 0).c_str());
     int day = std::atoi(Field(s, '/', 1).c_str());
