@@ -206,14 +206,19 @@ int CZELDateTime::SetDTCheck(const char* text) {
   return IsValid() ? rc : -1;
 }
 
-int CZELDateTime::SetDT(int date, int time) {
-  if (!IsTime(time)) {
-    LogInvalid("Time", time);
-    return -2;
+bool CZELDateTime::SetCheckedTime(int hhmmss) {
+  if (!IsTime(hhmmss)) {
+    LogInvalid("Time", hhmmss);
+    return false;
   }
-  m_hour = static_cast<unsigned char>(time / 10000);
-  m_minute = static_cast<unsigned char>(time / 100 % 100);
-  m_second = static_cast<unsigned char>(time % 100);
+  m_hour = static_cast<unsigned char>(hhmmss / 10000);
+  m_minute = static_cast<unsigned char>(hhmmss / 100 % 100);
+  m_second = static_cast<unsigned char>(hhmmss % 100);
+  return true;
+}
+
+int CZELDateTime::SetDT(int date, int time) {
+  if (!SetCheckedTime(time)) return -2;
   return SetDate(date) < 0 ? -1 : 0;
 }
 
@@ -270,13 +275,7 @@ int CZELDateTime::SetTime(const char* text) {
     return SetTime(now.m_hour, now.m_minute, now.m_second);
   }
   int time = ParseTime(s.c_str());
-  if (!IsTime(time)) {
-    LogInvalid("Time", time);
-    return -2;
-  }
-  m_hour = static_cast<unsigned char>(time / 10000);
-  m_minute = static_cast<unsigned char>(time / 100 % 100);
-  m_second = static_cast<unsigned char>(time % 100);
+  if (!SetCheckedTime(time)) return -2;
   if (EndsWithPM(s)) {
     int h = m_hour + 12;
     if (h >= 24) h -= 12;

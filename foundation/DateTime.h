@@ -176,7 +176,9 @@ class CZELDateTime {
  private:
   bool SetFromClock(const Clock& c);  // false, value unchanged, for a year outside the range
   bool SetFromJulian(int julianDay);  // false for a day outside the range, the value then its nearest end
-  void StepDays(int n);               // n days, one at a time across month and year ends
+  void StepDays(int n);
+  bool SetCheckedTime(int hhmmss);  // false (logged, value unchanged) unless a time of day               // n
+                                    // days, one at a time across month and year ends
   int64_t SecondsSinceEpoch() const;  // on the proleptic Gregorian calendar, no time zone
 
   unsigned char m_year = 0;  // year - 1900
