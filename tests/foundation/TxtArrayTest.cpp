@@ -12,6 +12,7 @@
 
 #include "TestSupport.h"
 #include "foundation/AtomicFile.h"
+#include "foundation/FileRead.h"
 #include "foundation/Log.h"
 #include "foundation/Settings.h"
 #include "foundation/TxtArray.h"
@@ -340,6 +341,32 @@ TEST_F(TxtArrayFiles, MissingFileReportsAndKeepsTheElements) {
   EXPECT_EQ(msg.ToStd().rfind("Cannot open " + path + " (", 0), 0u) << msg.ToStd();
   EXPECT_EQ(a.LoadFromCSV(path.c_str(), msg), -1);
   EXPECT_EQ(Elements(a), (std::vector<std::string>{"kept"}));
+}
+
+// The fuzz targets and tests hand files to the readers through the in-memory table: every line reader must
+// take the table's content (and its planted failures) before the disk, with the disk's line rules.
+TEST_F(TxtArrayFiles, LineReadersTakeInMemoryFilesBeforeTheDisk) {
+  std::string path = Write("shadowed.txt", "on disk\n");
+  SetMemoryFile(path, std::string("one\r\ntwo\0three\n\x1a"
+                                  "after",
+                                  21));
+  CTxtArray a;
+  CTxt msg;
+  EXPECT_EQ(a.LoadFromFileBuf(path.c_str(), msg), 3);
+  EXPECT_EQ(Elements(a), (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(a.LoadFromFile(path.c_str(), msg, 1), 3);
+  EXPECT_STREQ(a.GetAtTxt(0), "one");
+  CTxt whole;
+  EXPECT_EQ(whole.LoadFromFile(path.c_str()), 21) << "every byte, the NUL too";
+
+  SetFileReadFailure(path, EACCES);
+  EXPECT_EQ(a.LoadFromFileBuf(path.c_str(), msg), -1);
+  EXPECT_NE(msg.ToStd().find(std::strerror(EACCES)), std::string::npos) << msg.ToStd();
+  EXPECT_EQ(a.LoadFromFile(path.c_str(), msg), -1);
+  EXPECT_EQ(whole.LoadFromFile(path.c_str()), -1);
+  RemoveMemoryFiles();
+  EXPECT_EQ(a.LoadFromFileBuf(path.c_str(), msg), 1);
+  EXPECT_STREQ(a.GetAtTxt(0), "on disk");
 }
 
 TEST_F(TxtArrayFiles, BufferedReadingEndsLinesAtLfNulAndCtrlZ) {
