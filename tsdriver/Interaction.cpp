@@ -10,4 +10,8 @@ bool MessageBoxInteraction::AskYesNo(const char* caption, const char* text) {
   return MessageBoxA(nullptr, text, caption, style) == IDYES;
 }
 
+void MessageBoxInteraction::ShowStop(const char* caption, const char* text) {
+  MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONSTOP | MB_TOPMOST);
+}
+
 }  // namespace tsdriver

@@ -10,12 +10,15 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "foundation/Txt.h"
 #include "foundation/TxtArray.h"
 #include "tsdriver/Interaction.h"
 #include "tsdriver/TitleParse.h"
 #include "tsdriver/Waits.h"
 
+class RunScript;
 class TsDriver;
 
 // Failure code of any operation whose messages TradeStation stopped answering, or whose main window went
@@ -73,6 +76,9 @@ int WaitForClose(HWND window, int maxSeconds);
 int MinimizeWindowByTitle(const char* title, const char* cls);
 int RestoreWindowByTitle(const char* title, const char* cls);
 
+// Writes the default daily tick volumes of the futures roots into the settings (section "TickDailyVolume").
+int LoadSymbolRoots();
+
 // The waits of the free primitives end early on this request (the runner's abort request); null: none.
 void SetPrimitivesAbortRequest(const tsdriver::AbortRequest* abort);
 
@@ -110,6 +116,67 @@ class TsDriver {
   int CloseCurrentWorkspace();
   int SaveWorkspaceAs(const char* symbol, int kind, const char* value, const char* source, CTxt& out);
   int MakeResultFileName(const char* symbol, int kind, const char* value, CTxt& out);
+
+  // ---- Chart setup and load waits ----
+  // Puts the new symbol, interval and date range ("DURATION|ENDDATE|", may be null) on the single chart and
+  // waits until it has loaded; with an expected symbol (and interval) first checks the chart shows them.
+  int SetupChart(const char* expectedSymbol, const char* expectedInterval, CTxt& err, const char* newSymbol,
+                 const char* newInterval, const char* dateRange);
+  int ListChartWindows(CTxtArray& out, CTxt& err);
+  int CheckChartLoadErrors(CTxt& err, HWND formatDialog);
+  int WaitForDownloadToComplete(const char* symbol, CTxt& err, int flag);
+  int WaitForSymbolToLoad(const char* symbol, int kind, CTxt& err, int seconds);
+  int CountChartColours(HWND chart, CTxt& err, const char* pattern, int limit);
+  int ImportSymbolList(CTxtArray& symbols, CTxt& err, int removeFirst, const char* fileName);
+
+  // ---- Strategy parameters ----
+  // The parameter lines come from the optimisation set of the run script given to SetRunScript.
+  int ApplyStrategyParameters(const char* setName, CTxt& err, int dialogOpen, const char* genetic);
+  int ApplyStrategyParameters(const CTxtArray& lines, CTxt& err, int dialogOpen, const char* genetic);
+  int ReadStrategyInputs(CTxtArray& rows, CTxt& err, int dialogOpen, int detailed, HWND chartView);
+  void SetRunScript(const RunScript* script) { m_runScript = script; }
+  int MultiData() const { return m_multiData; }
+  void SetMultiData(int multiData) { m_multiData = multiData; }
+  int PermutationCount() const { return m_permutationCount; }
+  const CTxtArray& AppliedParameters() const { return m_appliedParameters; }
+  const CTxt& StrategyName() const { return m_strategyName; }
+  tsdriver::Interaction& Interactions() { return *m_interaction; }
+
+  // ---- Reports and error watch ----
+  // TradeStation's optimisation progress: mode 0 among the main window's children (-5 when not there),
+  // 1 every window that descends from it (-4), 100 both; -4 without a main window. 0: found, AbortButton().
+  int FindAbortButton(int mode);
+  HWND AbortButton() const { return m_abortButton; }
+  // Closes TradeStation's application error boxes and "CtrlNotifySink" windows; 1 (nothing done) while a
+  // report save holds the block flag, else the number of "CtrlNotifySink" windows. Called by the error watch.
+  int CheckApplicationErrors(const char* text);
+  // The first report window ("Afx:" class, text containing part, default the performance report) that is
+  // not the one saved last while it is still open; title takes its text. 0 when there is none.
+  HWND FindReportWindow(CTxt& title, CTxt& err, const char* part);
+  // Saves the found report window: type 'M' web archive, 'X' spreadsheet, 'C' optimisation list export.
+  // 0 saved (outName), 1 no save dialog (no trades), -1 no report window, -3 numbered names used up,
+  // -10 no file name box, -11 the file did not appear, kTsNotResponding.
+  int SaveReport(CTxt& outName, CTxt& err, const char* name, char type);
+  int SaveReportWithRetry(CTxt& outName, CTxt& err, const char* name, char type);
+  // The step's Strategy Performance Report by SaveOptMode (mode), and its optimisation list: 0 done, -1 the
+  // report window did not appear after 4 attempts.
+  int SaveStrategyReport(const char* symbol, int kind, const char* value, CTxt& err, int mode);
+  int SaveOptimizationList(const char* symbol, int kind, const char* value, CTxt& err);
+  // Waits for "Saving Performance" boxes and closes result windows (and, with 1, the workspace first).
+  int WaitForResultBoxes(int closeWorkspace);
+  // Stops a running optimisation through its Abort button and the "Abort Optimization" box: 0 done or
+  // nothing running, -1 the box did not appear, -8 its OK could not be clicked.
+  int AbortOptimization(CTxt& text);
+  // 1 while a report save works (written by the worker, read by the error watch).
+  std::atomic<int>& ErrorCheckBlock() { return m_errorCheckBlock; }
+  const CTxt& LastReportPath() const { return m_lastReportPath; }
+  const CTxt& LastOptimizationList() const { return m_lastOptimizationList; }
+
+  // ---- Step ----
+  // One step of the run script ("SYMBOL|OPTSET|INTERVAL|DURATION|ENDDATE|"); the runner's result codes.
+  int ExecuteStep(const char* command, CTxt& err, int runOpt);
+  int ChartsOnly() const { return m_chartsOnly; }
+  void SetChartsOnly(int chartsOnly) { m_chartsOnly = chartsOnly; }
 
   // ---- State ----
   HWND MainWindow() const { return m_mainWindow; }
@@ -172,4 +239,20 @@ class TsDriver {
   tsdriver::Interaction* m_interaction = &m_messageBoxes;
   OnScreenChartLoadWaits m_onScreenWaits;
   ChartLoadWaits* m_chartLoadWaits = &m_onScreenWaits;
+  const RunScript* m_runScript = nullptr;
+  int m_multiData = 0;
+  int m_permutationCount = 0;
+  CTxtArray m_appliedParameters;
+  CTxt m_strategyName;
+
+  friend class ReportSaving;
+  friend class StepRun;
+  HWND m_abortButton = nullptr;
+  HWND m_reportWindow = nullptr;       // the report window found last
+  HWND m_savedReportWindow = nullptr;  // the report window saved last, and its title then
+  CTxt m_savedReportTitle;
+  CTxt m_lastReportPath;
+  CTxt m_lastOptimizationList;
+  std::atomic<int> m_errorCheckBlock{-1};  // -1 until BlockACD has been read
+  int m_chartsOnly = 0;
 };
