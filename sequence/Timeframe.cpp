@@ -3,6 +3,7 @@
 #include "sequence/Timeframe.h"
 
 #include <cctype>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,6 +11,14 @@
 #include "foundation/TxtArray.h"
 
 namespace {
+
+// atoi as the Windows runtime has it: a number beyond int's range is clamped at its limit. The C library
+// leaves that case undefined (glibc turns "99999999999999999999" into -1: a range count then reads back as
+// another line, and a tick count falls back to the default natively but not on Windows).
+int ClampedInt(const char* text) {
+  long long v = std::strtoll(text, nullptr, 10);
+  return v > INT_MAX ? INT_MAX : (v < INT_MIN ? INT_MIN : static_cast<int>(v));
+}
 
 struct KindInfo {
   const char* name;
@@ -94,7 +103,7 @@ CTxt Trimmed(CTxt text) {
 
 // The per-bar volume of a "~n" interval: the symbol's daily volume from the settings section, n bars a day.
 int VolumePerBar(const char* section, const char* symbol, const char* barsPerDay) {
-  int bars = std::atoi(barsPerDay);
+  int bars = ClampedInt(barsPerDay);
   if (bars < 1) bars = kBarsPerDayWhenUnset;
   // Without a symbol there is no key to read or write: the default daily volume applies.
   int daily =
@@ -108,7 +117,7 @@ int CountPerBar(const char* field, const char* section, const char* symbol, int 
   CTxt text = Trimmed(CTxt(field));
   if (text.GetLength() > 0 && text[0] == '~')
     return VolumePerBar(section, symbol, static_cast<const char*>(text) + 1);
-  int n = std::atoi(text);
+  int n = ClampedInt(text);
   return n < 1 ? fallback : n;
 }
 
@@ -172,7 +181,7 @@ int ReadTimeframeLine(const char* line, TimeframeSpec& spec) {
       spec.rangeUnit = static_cast<RangeUnit>(i);
       break;
     }
-  spec.rangeCount = std::atoi(range);
+  spec.rangeCount = ClampedInt(range);
   spec.endDate = Trimmed(Field(text, '|', 3));
   return 0;
 }
@@ -206,7 +215,7 @@ int ValidateTimeframeLine(const char* line, CTxt& msg) {
   if (spec.kind != TimeframeKind::Ticks && spec.kind != TimeframeKind::Intra) return 0;
   CTxt value = spec.value;
   if (value.IsEmpty()) GetTimeframeDefaultValue(spec.kind, value);
-  int n = std::atoi(value);
+  int n = ClampedInt(value);
   bool ticks = spec.kind == TimeframeKind::Ticks;
   int limit = ticks ? kMaxTicksPerBar : kMaxMinutesPerBar;
   if (n >= 1 && n <= limit) return 0;
@@ -268,7 +277,7 @@ int GetBarTypeName(int barType, CTxt& name) {
 
 int GetBarTypeCode(int barType, const char* value, CTxt& code) {
   const char* v = value ? value : "";
-  int n = std::atoi(v);
+  int n = ClampedInt(v);
   const BarTypeInfo* info = FindBarType(barType);
   if (!info || !info->codeFormat) {
     code.Format("Invalid BarType %d (Int %d)", barType, n);
