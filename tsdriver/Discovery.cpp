@@ -258,3 +258,28 @@ bool TsDriver::TsStoppedAnswering(unsigned before, CTxt& err) const {
   LogTrace(kLogCategory, 0, "%s", err.GetData());
   return true;
 }
+
+bool TsDriver::TsAnswers() {
+  if (!m_mainWindow || !IsWindow(m_mainWindow)) return false;
+  DWORD_PTR answer = 0;
+  int bound = Settings::GetInt("Tavrin", "TsAnswerWaitMs", 5000);
+  return SendMessageTimeoutA(m_mainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                             static_cast<UINT>(bound > 0 ? bound : 5000), &answer) != 0;
+}
+
+int TsDriver::DialogMissing(const char* text, int code, CTxt& err) {
+  if (Aborted()) {
+    err = kAbortedText;
+    return code;
+  }
+  if (m_mainWindow && !IsWindow(m_mainWindow)) {
+    err.Format("%s (%s)", kTsGoneText, text);
+    return kTsNotResponding;
+  }
+  if (!TsAnswers()) {
+    err.Format("%s (%s)", kTsNotRespondingText, text);
+    return kTsNotResponding;
+  }
+  err = text;
+  return code;
+}

@@ -221,6 +221,11 @@ class TsDriver {
   int SaveWorkspaceCopy(const char* source, const CTxt& name, CTxt& out);
   int SaveWorkspaceByDialog(const CTxt& name, CTxt& out);
   int ScanForBaseFolder(CTxt& folderOrError);
+  // A dialog that did not appear: the failure's own code and text while TradeStation answers, an abort's
+  // text when one was requested, else kTsNotResponding with that text.
+  int DialogMissing(const char* text, int code, CTxt& err);
+  // True when TradeStation's main window answers a message within TsAnswerWaitMs.
+  bool TsAnswers();
   // True (with the not-responding or gone text in err) when a send failed since `before`.
   bool TsStoppedAnswering(unsigned before, CTxt& err) const;
 

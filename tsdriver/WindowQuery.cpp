@@ -140,7 +140,14 @@ bool ClassRule::Matches(const std::string& cls) const {
 }
 
 std::string ClassNameOf(HWND window) {
-  return window ? Classes().Get(window) : std::string();
+  char name[kTextMax + 1] = "";
+  if (window) GetClassNameA(window, name, kTextMax);
+  return name;
+}
+
+// The cached class: only for windows that an enumeration has just returned.
+std::string EnumeratedClassOf(HWND window) {
+  return Classes().Get(window);
 }
 
 std::string TitleOf(HWND window) {
@@ -262,7 +269,7 @@ std::vector<HWND> FindWindows(const WindowQuery& q, size_t maxMatches) {
   std::vector<HWND> found;
   for (HWND w : CandidateWindows(q)) {
     if (found.size() >= maxMatches) break;
-    if (MatchesRest(q, w, ClassNameOf(w))) found.push_back(w);
+    if (MatchesRest(q, w, EnumeratedClassOf(w))) found.push_back(w);
   }
   return found;
 }
@@ -278,7 +285,7 @@ WindowSnapshot::WindowSnapshot(HWND alsoUnder) {
   if (alsoUnder) Append(windows, Descendants(alsoUnder));
   SortByLow16(windows);
   m_windows.reserve(windows.size());
-  for (HWND w : windows) m_windows.push_back({w, ClassNameOf(w)});
+  for (HWND w : windows) m_windows.push_back({w, EnumeratedClassOf(w)});
 }
 
 std::vector<HWND> WindowSnapshot::Match(const WindowQuery& q, size_t maxMatches) const {

@@ -42,7 +42,9 @@ struct ClassRule {
 
 // ---- Reading windows
 // ----------------------------------------------------------------------------------------
-std::string ClassNameOf(HWND window);  // up to 1000 characters
+// Up to 1000 characters, asked of the system each time (empty for a window that has gone). Searches keep the
+// classes of the windows they enumerate instead.
+std::string ClassNameOf(HWND window);
 // The title as the system keeps it (never waits for the window's thread); up to 1000 characters.
 std::string TitleOf(HWND window);
 // The text by WM_GETTEXT (1000 characters), bounded; false (out empty) when the window did not answer.

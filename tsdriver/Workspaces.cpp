@@ -62,8 +62,9 @@ HWND FileNameControl(HWND dialog) {
 // ----------------------------------------------------------------------------------------
 
 HWND TsDriver::FindMoreWorkspaces(int version) {
-  // From 9.5 on the list may have its own window class; the title alone finds it then.
-  const char* cls = version >= 95 ? tsfacts::kMoreWorkspacesName95 : nullptr;
+  // From 9.5 on the list may have its own window class; the title alone finds it then, and also when the
+  // version is not known.
+  const char* cls = version >= 95 || version < 0 ? tsfacts::kMoreWorkspacesName95 : nullptr;
   return FindTsDialog(tsfacts::kMoreWorkspacesTitle, nullptr, cls, 0);
 }
 
@@ -85,10 +86,7 @@ int TsDriver::ActivateWorkspace(const char* name, CTxt& err) {
     }
     dialog = FindMoreWorkspaces(version);
   }
-  if (!dialog) {
-    err = Aborted() ? kAbortedText : "Cannot find WorkSpace Selection Box";
-    return -2;
-  }
+  if (!dialog) return DialogMissing("Cannot find WorkSpace Selection Box", -2, err);
   int result = 0;
   HWND list = GetDlgItem(dialog, tsfacts::kWorkspaceListId);
   if (!list) {
@@ -152,10 +150,7 @@ int TsDriver::ListOpenWorkspaces(CTxtArray& out, CTxt& err) {
     if (!Wait(1000)) break;
     LogTrace("WAIT", 2, "WSLoadCurr: Try#%d: Waiting for '%s'", attempt, tsfacts::kMoreWorkspacesTitle);
   }
-  if (!dialog) {
-    err = Aborted() ? kAbortedText : "Cannot find WorkSpace Selection Box";
-    return -2;
-  }
+  if (!dialog) return DialogMissing("Cannot find WorkSpace Selection Box", -2, err);
   int result = 0;
   HWND list = GetDlgItem(dialog, tsfacts::kWorkspaceListId);
   bool answered = true;
@@ -231,7 +226,7 @@ HWND TsDriver::OpenWorkspaceDialog(CTxt& err) {
     }
     CloseDialogsByTitle(m_mainWindow, tsfacts::kOpenWorkspaceTitle, 0, nullptr, 0);
   }
-  err = "Internal Error1: Didnt find 'Open Workspace' Dialog Box";
+  DialogMissing("Internal Error1: Didnt find 'Open Workspace' Dialog Box", -2, err);
   return nullptr;
 }
 
@@ -289,7 +284,7 @@ int TsDriver::StepsOfOpen(const CTxt& path, const CTxt& name, bool skipConfirm, 
                           int requireMaximised) {
   LogTrace(kLog, 0, "Loading reqested initial workspace: %s (%s)", name.GetData(), path.GetData());
   HWND dialog = OpenWorkspaceDialog(err);
-  if (!dialog) return Aborted() ? -14 : -2;
+  if (!dialog) return Aborted() ? -14 : FindNoCase(err, kTsNotRespondingText) >= 0 ? kTsNotResponding : -2;
   int r = SubmitWorkspaceFile(dialog, path, err);
   if (r != 0) return r;
   r = ConfirmWorkspaceLoad(path, skipConfirm, err, requireMaximised);
@@ -423,17 +418,41 @@ int TsDriver::CloseWorkspace(int save, CTxt& err) {
   if (count < 0) return count == kTsNotResponding ? count : -1;
   int version = GetTsVersion();
   int button = save ? tsfacts::kSaveWorkspaceYesId : tsfacts::kSaveWorkspaceNoId;
-  for (int attempt = 0; attempt <= 3; ++attempt) {
+  CTxt before = m_mainTitle;
+  auto findPrompt = [&] {
     HWND prompt = FindTsDialog(tsfacts::kSaveWorkspaceTitle, m_mainWindow, nullptr, 1);
     if (!prompt && version >= 95)
       prompt = FindTsDialog(tsfacts::kSaveWorkspaceTitle, m_mainWindow, tsfacts::kSaveWorkspaceName95, 1);
+    return prompt;
+  };
+  for (int attempt = 0; attempt <= 3; ++attempt) {
+    HWND prompt = findPrompt();
     if (prompt) return ClickButton(prompt, -button, nullptr, err, 5);
     // The prompt is looked for once more after the last command, so that it is never left open.
     if (attempt == 3) break;
-    if (SendTsMenuCommand(tsfacts::kCmdCloseWorkspace, Setting("FmtCmdWait", 500)) == -1) {
+    if (SendTsMenuCommand(tsfacts::kCmdCloseWorkspace, 0) == -1) {
       err = kTsGoneText;
       return -1;
     }
+    // A workspace without changes may close at once, without the prompt: another close command would then
+    // close the next workspace. The wait ends as soon as either shows.
+    bool closed = false;
+    WaitUntil(
+        [&] {
+          CTxt title = TitleOf(m_mainWindow).c_str();
+          closed = title.IsFilled() && CompareNoCase(title, before, 1) != 0 && !findPrompt();
+          return closed || findPrompt() != nullptr;
+        },
+        Setting("FmtCmdWait", 500), 50, &m_abortRequest);
+    if (closed) {
+      FindMainWindow(err);
+      err.Format("Workspace closed without a %s prompt", tsfacts::kSaveWorkspaceTitle);
+      return 0;
+    }
+  }
+  if (!TsAnswers()) {
+    err.Format("%s (no %s prompt)", kTsNotRespondingText, tsfacts::kSaveWorkspaceTitle);
+    return kTsNotResponding;
   }
   err.Format("Could not find %s Dialog - no save needed", tsfacts::kSaveWorkspaceTitle);
   return -1;
@@ -503,10 +522,7 @@ int TsDriver::SaveWorkspaceByDialog(const CTxt& name, CTxt& out) {
     dialog = FindTsDialog(tsfacts::kSaveWorkspaceAsTitle, nullptr, nullptr, 0);
     if (!dialog) Wait(1000);
   }
-  if (!dialog) {
-    out = "Internal Error1: Didnt find 'Save Workspace' Dialog Box";
-    return -6;
-  }
+  if (!dialog) return DialogMissing("Internal Error1: Didnt find 'Save Workspace' Dialog Box", -6, out);
   HWND field = FileNameControl(dialog);
   if (!field) {
     out = "Internal Error2: Didnt find Filename in 'Open Workspace' Dialog Box";
@@ -516,13 +532,19 @@ int TsDriver::SaveWorkspaceByDialog(const CTxt& name, CTxt& out) {
   dosName.MakeFnDOS();
   SendBounded(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(dosName.GetData()));
   if (TsStoppedAnswering(before, out)) return kTsNotResponding;
-  if (ClickButton(dialog, -tsfacts::kIdOk, tsfacts::kSaveText, out, 5) < 0) return -8;
-  Wait(1000);
   WindowQuery boxes;
   boxes.cls = {tsfacts::kDialogClass, TextRule::Exact};
   boxes.parent = dialog;
   boxes.title = tsfacts::kSaveWorkspaceAsTitle;
-  HWND box = FindFirstWindow(boxes);
+  // Save is clicked again (up to ten times) while the dialog stays without an answer; a box inside the dialog
+  // is its answer: another click would only try the same name again behind the box.
+  HWND box = nullptr;
+  for (int click = 0; click < 10; ++click) {
+    if (ClickButton(dialog, -tsfacts::kIdOk, tsfacts::kSaveText, out, 0) < 0) return click == 0 ? -8 : -5;
+    WaitUntil([&] { return !IsWindow(dialog) || (box = FindFirstWindow(boxes)) != nullptr; }, 1000, 50,
+              &m_abortRequest);
+    if (box || !IsWindow(dialog) || Aborted()) break;
+  }
   if (box) {
     CTxt text;
     ReadDialogText(box, text);
