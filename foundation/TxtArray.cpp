@@ -243,7 +243,6 @@ const char* TextOf(const CTxt* t) {
   return t ? static_cast<const char*>(*t) : "";
 }
 
-
 // The key of a key|value line: the text before the first '|', cut to 99 characters.
 std::string KeyOf(const char* line) {
   const char* bar = std::strchr(line, '|');

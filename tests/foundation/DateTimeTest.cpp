@@ -104,7 +104,7 @@ TEST(DateTimeParse, YearsBeyondTheRangeAreRefusedNotWrapped) {
   EXPECT_EQ(-1, d.SetDate(2156, 1, 1));
   EXPECT_EQ(-1, d.SetDTFloat(1e12));
   EXPECT_EQ(-1, d.SetDTFloat(95000.0));  // a spreadsheet day in 2160
-  EXPECT_EQ(20010203, d.GetDate());  // (a numeric date sets its time before the date is refused)
+  EXPECT_EQ(20010203, d.GetDate());      // (a numeric date sets its time before the date is refused)
   EXPECT_EQ(0, d.SetDT("12/31/2155"));
   EXPECT_EQ(21551231, d.GetDate());
 
