@@ -51,6 +51,32 @@ int ReadListBoxEntries(HWND list, CTxtArray& out, bool& answered, std::vector<in
   return out.GetSize();
 }
 
+// The chart of the workspace being opened. With one chart window it is that one. Charts of workspaces in the
+// background can keep their windows: then it is the chart that the main title shows as active, once the
+// title names the workspace being opened (null until then).
+HWND ActiveChartWindow(const CTxt& workspaceName, CTxt& title) {
+  SPtrArray charts;
+  if (FindChartWindows(charts) < 2) return FindChartWindow(title, 0);
+  CTxt desktop, workspace, symbol, interval;
+  WindowQuery q;
+  q.cls = {tsfacts::kMainWindowClass, TextRule::Exact};
+  CTxt mainTitle = TitleOf(FindFirstWindow(q)).c_str();
+  int parts = SplitTSMainTitle(mainTitle, desktop, workspace, symbol, interval);
+  if (parts < 2 || symbol.IsEmpty()) return FindChartWindow(title, 0);
+  if (workspace.IsFilled() && CompareNoCase(workspace, workspaceName, 1) != 0) return nullptr;
+  for (int i = 0; i < charts.GetSize(); ++i) {
+    HWND chart = static_cast<HWND>(charts.GetAt(i));
+    CTxt text = ReadTextOrEmpty(chart).c_str();
+    CTxt chartSymbol, chartInterval;
+    if (SplitChartTitle(text, chartSymbol, chartInterval) < 1) continue;
+    if (CompareNoCase(chartSymbol, symbol, 1) == 0 && CompareNoCase(chartInterval, interval, 1) == 0) {
+      title = text;
+      return chart;
+    }
+  }
+  return nullptr;
+}
+
 HWND FileNameControl(HWND dialog) {
   HWND edit = GetDlgItem(dialog, tsfacts::kFileNameEditId);
   return edit ? edit : GetDlgItem(dialog, tsfacts::kFileNameComboId);
@@ -328,7 +354,9 @@ int TsDriver::LoadPass(const CTxt& path, bool skipConfirm, int pass, int passes,
     }
     if (!chart || !IsWindow(chart)) {
       if (verbose) LogTrace(kLog, 0, "Opening WorkSpace Scanning for Chart");
-      chart = FindChartWindow(title, 0);
+      CTxt name;
+      path.GetFileTxt(2, name);
+      chart = ActiveChartWindow(name, title);
       if (verbose) LogTrace(kLog, 0, "Opening WorkSpace Chart=%p (%s)", AsPtr(chart), title.GetData());
       Wait(1500);
       if (!chart) continue;

@@ -359,3 +359,50 @@ TEST_F(DriverWorkspaces, VanishedTradeStationIsAFailureNotAHang) {
 }
 
 }  // namespace
+
+// The strict stand-in: charts of a background workspace keep their windows, a workspace without changes
+// closes without a prompt, and file dialogs ask before overwriting.
+class DriverWorkspacesStrict : public DriverTest {};
+
+TEST_F(DriverWorkspacesStrict, OpeningASecondWorkspaceConfirmsItsOwnChart) {
+  standin::StartOptions options;
+  options.control = "Strict=1";
+  auto ts = StartStandIn(options);
+  ASSERT_TRUE(standin::WaitFor([&] { return ShownWorkspace(ts->Main()) == "Tavrin Sample"; }));
+  TsDriver driver;
+  CTxt err;
+  ASSERT_EQ(driver.OpenWorkspace(ts->WorkspacePath("Sample IBM Daily").c_str(), err, 0, 0), 0) << err.ToStd();
+  EXPECT_EQ(ShownWorkspace(ts->Main()), "Sample IBM Daily");
+  SPtrArray charts;
+  EXPECT_EQ(FindChartWindows(charts), 2) << "both workspaces' charts are windows";
+  CTxt desktop, workspace, symbol, interval, chartSymbol, chartInterval;
+  SplitTSMainTitle(standin::TextOf(ts->Main()).c_str(), desktop, workspace, symbol, interval);
+  SplitChartTitle(standin::TextOf(driver.ChartWindow()).c_str(), chartSymbol, chartInterval);
+  EXPECT_EQ(chartSymbol.ToStd(), symbol.ToStd()) << "the confirmed chart is the active workspace's";
+}
+
+TEST_F(DriverWorkspacesStrict, ClosingLeavesTheOtherWorkspaceOpen) {
+  standin::StartOptions options = TwoWorkspaces();
+  options.control = "Strict=1";
+  auto ts = StartStandIn(options);
+  std::string shown;
+  ASSERT_TRUE(standin::WaitFor([&] { return !(shown = ShownWorkspace(ts->Main())).empty(); }));
+  TsDriver driver;
+  CTxt err;
+  EXPECT_GE(driver.CloseWorkspace(1, err), 0) << err.ToStd();
+  CTxtArray names;
+  ASSERT_EQ(driver.ListOpenWorkspaces(names, err), 1) << err.ToStd();
+  EXPECT_LT(names.FindString(shown.c_str()), 0);
+}
+
+TEST_F(DriverWorkspacesStrict, SaveAsReplacesAnEarlierResultWithoutTheOverwriteQuestion) {
+  standin::StartOptions options;
+  options.control = "Strict=1";
+  auto ts = StartStandIn(options);
+  ASSERT_TRUE(standin::WaitFor([&] { return ShownWorkspace(ts->Main()) == "Tavrin Sample"; }));
+  TsDriver driver;
+  driver.SetCurrentWorkspace(ts->WorkspacePath("Tavrin Sample").c_str());
+  CTxt out;
+  ASSERT_EQ(driver.SaveWorkspaceAs("MSFT", 2, "Daily", nullptr, out), 0) << out.ToStd();
+  ASSERT_EQ(driver.SaveWorkspaceAs("MSFT", 2, "Daily", nullptr, out), 0) << out.ToStd();
+}
