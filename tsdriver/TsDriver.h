@@ -107,13 +107,25 @@ class TsDriver {
   int CheckEventsLog(CTxt& err, int keepOpen);
 
   // ---- Workspaces ----
+  // Every one of them may also fail with kTsNotResponding when TradeStation stops answering or goes away.
+  // 0 active; -1 no main window, -2 no list dialog, -3 no list, -4 not open, -6 OK not clickable, or
+  // WaitForWorkspaceTitle's result.
   int ActivateWorkspace(const char* name, CTxt& err);
-  int ListOpenWorkspaces(CTxtArray& out, CTxt& err);
+  int ListOpenWorkspaces(CTxtArray& out, CTxt& err);  // the number of names; -1, -2, -3
+  // 0; -1 after 100 checks, an abort or no TradeStation.
   int WaitForWorkspaceTitle(const char* name, CTxt& err);
+  // A leading '!' in path skips the chart picture and load waits. 0; -1 file missing, -2 no "Open Workspace"
+  // dialog, -3 no file name field, -4 OK not posted, -5 and -6 load error boxes, -11 not active afterwards,
+  // -12 the user declined a chart that is not maximised, -13 the chart did not load within
+  // WSOpenChartWaitSec, -14 abort requested while confirming the load.
   int OpenWorkspace(const char* path, CTxt& err, int activateFirst, int requireMaximised);
+  // The click's result (>= 0), 0 also when the workspace closed without a prompt; 100 no workspace open;
+  // -1 no prompt appeared, or the list of open workspaces could not be read (with the list's text).
   int CloseWorkspace(int save);
   int CloseWorkspace(int save, CTxt& err);  // the same with the reason of a failure
   int CloseCurrentWorkspace();
+  // 0 saved (out: the file, or the copy's text); -1 copy failed, -5 TradeStation's box in the dialog, -6 no
+  // dialog, -7 no file name field, -8 Save not clickable, -9 the file did not appear.
   int SaveWorkspaceAs(const char* symbol, int kind, const char* value, const char* source, CTxt& out);
   int MakeResultFileName(const char* symbol, int kind, const char* value, CTxt& out);
 
