@@ -52,6 +52,10 @@ void SetChartOverlay(ChartOverlay overlay) {
   Overlay() = std::move(overlay);
 }
 
+bool IsChartCommand(int id) {
+  return Commands().count(id) != 0;
+}
+
 bool RunChartCommand(int id, Chart& chart) {
   auto it = Commands().find(id);
   if (it == Commands().end()) return false;
@@ -183,7 +187,11 @@ void Chart::StartLoad() {
   loadStart_ = GetTickCount();
   loadTrack_ = 0;
   bars_.clear();
-  app.Log("chart loading: %s", Title().c_str());
+  // CachedLoadNoLog: data already in the cache is not downloaded, so the download log gets no lines.
+  cachedLoad_ = app.options.Flag("CachedLoadNoLog");
+  for (const DataTrack& t : settings_.tracks)
+    cachedLoad_ = cachedLoad_ && FileExists(CachePath(t.symbol, t.interval));
+  app.Log("chart loading: %s%s", Title().c_str(), cachedLoad_ ? " (from the cache)" : "");
   LogDownloadStart(0);
   if (app.options.Flag("ChartingBox")) ShowChartingBox(settings_.tracks.front().symbol);
   app.FaultPoint("ChartLoad");
@@ -196,7 +204,7 @@ void Chart::StartLoad() {
 
 void Chart::LogDownloadStart(size_t track) {
   App& app = App::Get();
-  if (!app.IsBeforeVersion91() || track >= settings_.tracks.size()) return;
+  if (!app.IsBeforeVersion91() || track >= settings_.tracks.size() || cachedLoad_) return;
   const DataTrack& t = settings_.tracks[track];
   AppendToFile(app.folder + "/" + tsfacts::kDownloadLog,
                Timestamp() + ", Downloading, request for " + t.symbol + ", " + t.interval.Text() + ", " +
@@ -218,6 +226,7 @@ void Chart::LogDownloadDone(size_t track) {
   std::string path = CachePath(t.symbol, t.interval);
   MakeFolders(path.substr(0, path.rfind('/')));
   WriteWholeFile(path, cache);
+  if (cachedLoad_) return;
   AppendToFile(app.folder + "/" + tsfacts::kDownloadLog, Timestamp() + ", Success, request for " + t.symbol +
                                                              " (" + std::to_string(bars.size()) +
                                                              " bars).\r\n");
@@ -247,6 +256,15 @@ void Chart::LoadTick() {
   }
   WriteCacheFiles();
   DWORD elapsed = GetTickCount() - loadStart_;
+  if (PopupHoldsChartLoading()) {
+    // The load stands still while the box is open: the time spent so far is kept, not counted on.
+    if (!held_) app.Log("chart loading held by a modal pop-up");
+    if (!held_) heldElapsed_ = elapsed;
+    held_ = true;
+    loadStart_ = GetTickCount() - heldElapsed_;
+    return;
+  }
+  held_ = false;
   if (app.options.Flag("NeverLoad")) return;
   const DWORD total = static_cast<DWORD>(std::max(1, app.options.Ms("ChartLoadMs", 2500, 60)));
   const size_t tracks = settings_.tracks.size();
@@ -372,93 +390,81 @@ LRESULT Chart::HandleView(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // While loading the view is one plain colour; once loaded: grid, candles, an average, a volume pane
 // in graded colours and labels (many colours).
-void Chart::Paint(HDC dc, const RECT& rc) {
-  HBRUSH back = CreateSolidBrush(kBackground);
-  FillRect(dc, &rc, back);
-  DeleteObject(back);
-  if (!loaded_) return;
-  const int axisWidth = 64, timeAxis = 18, header = 18;
-  if (bars_.empty()) {
-    // A loaded chart whose range holds no bars: its axes, grid and header are drawn all the same.
-    const int right = std::max(10, static_cast<int>(rc.right) - axisWidth);
-    const int bottom = std::max(header + 10, static_cast<int>(rc.bottom) - timeAxis);
-    SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    HPEN grid = CreatePen(PS_DOT, 1, RGB(70, 70, 70));
-    HPEN axis = CreatePen(PS_SOLID, 1, RGB(160, 160, 160));
-    HGDIOBJ oldPen = SelectObject(dc, grid);
-    for (int k = 0; k <= 5; ++k) {
-      int yy = header + (bottom - header) * k / 5;
-      MoveToEx(dc, 0, yy, nullptr);
-      LineTo(dc, right, yy);
-    }
-    SelectObject(dc, axis);
-    MoveToEx(dc, right, header, nullptr);
-    LineTo(dc, right, bottom);
-    LineTo(dc, 0, bottom);
-    SelectObject(dc, oldPen);
-    DeleteObject(grid);
-    DeleteObject(axis);
-    const DataTrack& t = settings_.tracks.front();
-    std::string text = t.symbol + " - " + t.interval.Text() + "   " + LookupSymbol(t.symbol).exchange +
-                       "   no bars in the date range";
-    SetTextColor(dc, RGB(255, 255, 255));
-    TextOutA(dc, 4, 2, text.c_str(), static_cast<int>(text.size()));
-    std::string range = settings_.range.LastOrToday().Text();
-    SetTextColor(dc, RGB(160, 160, 255));
-    TextOutA(dc, 4, bottom + 2, range.c_str(), static_cast<int>(range.size()));
-    SelectObject(dc, oldFont);
-    return;
-  }
+namespace {
 
-  const int width = std::max(10, static_cast<int>(rc.right) - axisWidth);
-  const int priceTop = header, priceBottom = static_cast<int>(rc.bottom) - timeAxis - (rc.bottom / 5);
-  const int volumeTop = priceBottom + 6, volumeBottom = static_cast<int>(rc.bottom) - timeAxis;
-  const int barStep = 7;
-  const size_t shown = std::min(bars_.size(), static_cast<size_t>(std::max(1, width / barStep)));
-  const size_t first = bars_.size() - shown;
-  double lo = 1e300, hi = -1e300, maxVolume = 1;
-  for (size_t i = first; i < bars_.size(); ++i) {
-    lo = std::min(lo, bars_[i].low);
-    hi = std::max(hi, bars_[i].high);
-    maxVolume = std::max(maxVolume, bars_[i].volume);
-  }
-  if (hi <= lo) hi = lo + 1;
-  const ChartPlot plot{first, barStep, lo, hi, priceTop, priceBottom};
-  auto y = [&](double p) { return plot.Y(p); };
+// Draws text at (x, y) in `colour`.
+void PaintText(HDC dc, int x, int y, COLORREF colour, const std::string& text) {
+  SetTextColor(dc, colour);
+  TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
 
-  SetBkMode(dc, TRANSPARENT);
-  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  HGDIOBJ oldFont = SelectObject(dc, font);
+std::string BarDate(const Bar& b) {
+  return std::to_string(b.date / 100 % 100) + "/" + std::to_string(b.date % 100) + "/" +
+         std::to_string(b.date / 10000);
+}
+
+// A loaded chart whose range holds no bars: its axes, grid and header are drawn all the same.
+void PaintEmptyRange(HDC dc, const RECT& rc, const ChartSettings& settings, int axisWidth, int timeAxis,
+                     int header) {
+  const int right = std::max(10, static_cast<int>(rc.right) - axisWidth);
+  const int bottom = std::max(header + 10, static_cast<int>(rc.bottom) - timeAxis);
+  HPEN grid = CreatePen(PS_DOT, 1, RGB(70, 70, 70));
+  HPEN axis = CreatePen(PS_SOLID, 1, RGB(160, 160, 160));
+  HGDIOBJ oldPen = SelectObject(dc, grid);
+  for (int k = 0; k <= 5; ++k) {
+    int yy = header + (bottom - header) * k / 5;
+    MoveToEx(dc, 0, yy, nullptr);
+    LineTo(dc, right, yy);
+  }
+  SelectObject(dc, axis);
+  MoveToEx(dc, right, header, nullptr);
+  LineTo(dc, right, bottom);
+  LineTo(dc, 0, bottom);
+  SelectObject(dc, oldPen);
+  DeleteObject(grid);
+  DeleteObject(axis);
+  const DataTrack& t = settings.tracks.front();
+  PaintText(dc, 4, 2, RGB(255, 255, 255),
+            t.symbol + " - " + t.interval.Text() + "   " + LookupSymbol(t.symbol).exchange +
+                "   no bars in the date range");
+  PaintText(dc, 4, bottom + 2, RGB(160, 160, 255), settings.range.LastOrToday().Text());
+}
+
+// Horizontal grid lines with their prices on the right axis.
+void PaintPriceGrid(HDC dc, const ChartPlot& plot, int width) {
   HPEN grid = CreatePen(PS_DOT, 1, RGB(70, 70, 70));
   HGDIOBJ oldPen = SelectObject(dc, grid);
-  SetTextColor(dc, RGB(200, 200, 200));
   for (int k = 0; k <= 5; ++k) {
-    double p = lo + (hi - lo) * k / 5;
-    int yy = y(p);
+    double p = plot.low + (plot.high - plot.low) * k / 5;
+    int yy = plot.Y(p);
     MoveToEx(dc, 0, yy, nullptr);
     LineTo(dc, width, yy);
     char label[32];
     std::snprintf(label, sizeof label, "%.2f", p);
-    TextOutA(dc, width + 4, yy - 7, label, static_cast<int>(strlen(label)));
+    PaintText(dc, width + 4, yy - 7, RGB(200, 200, 200), label);
   }
   SelectObject(dc, oldPen);
   DeleteObject(grid);
+}
 
+// Candles in green and red, and each bar's volume as a graded blue column between the two bottoms.
+void PaintBars(HDC dc, const std::vector<Bar>& bars, const ChartPlot& plot, int volumeTop, int volumeBottom) {
+  double maxVolume = 1;
+  for (size_t i = plot.firstBar; i < bars.size(); ++i) maxVolume = std::max(maxVolume, bars[i].volume);
   HPEN up = CreatePen(PS_SOLID, 1, RGB(0, 210, 0));
   HPEN down = CreatePen(PS_SOLID, 1, RGB(230, 30, 30));
   HBRUSH upBrush = CreateSolidBrush(RGB(0, 210, 0));
   HBRUSH downBrush = CreateSolidBrush(RGB(230, 30, 30));
-  for (size_t i = first; i < bars_.size(); ++i) {
-    const Bar& b = bars_[i];
-    int x = static_cast<int>(i - first) * barStep + barStep / 2;
+  HGDIOBJ oldPen = SelectObject(dc, up);
+  for (size_t i = plot.firstBar; i < bars.size(); ++i) {
+    const Bar& b = bars[i];
+    int x = plot.X(i);
     bool rising = b.close >= b.open;
     SelectObject(dc, rising ? up : down);
-    MoveToEx(dc, x, y(b.high), nullptr);
-    LineTo(dc, x, y(b.low));
-    RECT body{x - 2, y(std::max(b.open, b.close)), x + 3, y(std::min(b.open, b.close)) + 1};
+    MoveToEx(dc, x, plot.Y(b.high), nullptr);
+    LineTo(dc, x, plot.Y(b.low));
+    RECT body{x - 2, plot.Y(std::max(b.open, b.close)), x + 3, plot.Y(std::min(b.open, b.close)) + 1};
     FillRect(dc, &body, rising ? upBrush : downBrush);
-    // Volume, coloured by its size: a graded blue.
     int level = static_cast<int>(b.volume / maxVolume * 255);
     HBRUSH vb = CreateSolidBrush(RGB(40, 80 + level / 3, 110 + level * 145 / 255));
     RECT vr{x - 2, volumeBottom - static_cast<int>(b.volume / maxVolume * (volumeBottom - volumeTop)), x + 3,
@@ -466,49 +472,105 @@ void Chart::Paint(HDC dc, const RECT& rc) {
     FillRect(dc, &vr, vb);
     DeleteObject(vb);
   }
-  // A 10-bar average of the closes.
-  HPEN avg = CreatePen(PS_SOLID, 1, RGB(255, 215, 0));
-  SelectObject(dc, avg);
-  double sum = 0;
-  for (size_t i = first; i < bars_.size(); ++i) {
-    sum += bars_[i].close;
-    if (i >= first + 10) sum -= bars_[i - 10].close;
-    if (i < first + 9) continue;
-    int x = static_cast<int>(i - first) * barStep + barStep / 2;
-    int yy = y(sum / 10);
-    if (i == first + 9)
-      MoveToEx(dc, x, yy, nullptr);
-    else
-      LineTo(dc, x, yy);
-  }
   SelectObject(dc, oldPen);
-  if (Overlay()) Overlay()(*this, dc, plot);
   DeleteObject(up);
   DeleteObject(down);
-  DeleteObject(avg);
   DeleteObject(upBrush);
   DeleteObject(downBrush);
+}
 
-  const Bar& lastBar = bars_.back();
-  const DataTrack& t = settings_.tracks.front();
+// A 10-bar average of the closes.
+void PaintAverage(HDC dc, const std::vector<Bar>& bars, const ChartPlot& plot) {
+  HPEN avg = CreatePen(PS_SOLID, 1, RGB(255, 215, 0));
+  HGDIOBJ oldPen = SelectObject(dc, avg);
+  const size_t first = plot.firstBar;
+  double sum = 0;
+  for (size_t i = first; i < bars.size(); ++i) {
+    sum += bars[i].close;
+    if (i >= first + 10) sum -= bars[i - 10].close;
+    if (i < first + 9) continue;
+    int yy = plot.Y(sum / 10);
+    if (i == first + 9)
+      MoveToEx(dc, plot.X(i), yy, nullptr);
+    else
+      LineTo(dc, plot.X(i), yy);
+  }
+  SelectObject(dc, oldPen);
+  DeleteObject(avg);
+}
+
+// The header line (symbol, interval, exchange, last bar) and the first and last dates shown.
+void PaintCaptions(HDC dc, const ChartSettings& settings, const std::vector<Bar>& bars, const ChartPlot& plot,
+                   int width, int volumeBottom) {
+  const Bar& lastBar = bars.back();
+  const DataTrack& t = settings.tracks.front();
   char text[256];
   std::snprintf(text, sizeof text, "%s - %s   %s   O=%.2f H=%.2f L=%.2f C=%.2f   %zu bars", t.symbol.c_str(),
                 t.interval.Text().c_str(), LookupSymbol(t.symbol).exchange.c_str(), lastBar.open,
-                lastBar.high, lastBar.low, lastBar.close, bars_.size());
-  SetTextColor(dc, RGB(255, 255, 255));
-  TextOutA(dc, 4, 2, text, static_cast<int>(strlen(text)));
-  char dates[96];
-  const Bar& firstShown = bars_[first];
-  std::snprintf(dates, sizeof dates, "%d/%d/%d", firstShown.date / 100 % 100, firstShown.date % 100,
-                firstShown.date / 10000);
-  SetTextColor(dc, RGB(160, 160, 255));
-  TextOutA(dc, 4, volumeBottom + 2, dates, static_cast<int>(strlen(dates)));
-  std::snprintf(dates, sizeof dates, "%d/%d/%d", lastBar.date / 100 % 100, lastBar.date % 100,
-                lastBar.date / 10000);
+                lastBar.high, lastBar.low, lastBar.close, bars.size());
+  PaintText(dc, 4, 2, RGB(255, 255, 255), text);
+  PaintText(dc, 4, volumeBottom + 2, RGB(160, 160, 255), BarDate(bars[plot.firstBar]));
+  std::string last = BarDate(lastBar);
   SIZE sz;
-  GetTextExtentPoint32A(dc, dates, static_cast<int>(strlen(dates)), &sz);
-  TextOutA(dc, width - sz.cx - 2, volumeBottom + 2, dates, static_cast<int>(strlen(dates)));
+  GetTextExtentPoint32A(dc, last.c_str(), static_cast<int>(last.size()), &sz);
+  PaintText(dc, width - sz.cx - 2, volumeBottom + 2, RGB(160, 160, 255), last);
+}
+
+}  // namespace
+
+void Chart::Paint(HDC dc, const RECT& rc) {
+  HBRUSH back = CreateSolidBrush(kBackground);
+  FillRect(dc, &rc, back);
+  DeleteObject(back);
+  // Not loaded yet, or recalculating after an optimisation: the view is one colour.
+  if (!loaded_ || Recalculating()) return;
+  const int axisWidth = 64, timeAxis = 18, header = 18;
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  if (bars_.empty()) {
+    PaintEmptyRange(dc, rc, settings_, axisWidth, timeAxis, header);
+    SelectObject(dc, oldFont);
+    return;
+  }
+  const int width = std::max(10, static_cast<int>(rc.right) - axisWidth);
+  const int priceTop = header, priceBottom = static_cast<int>(rc.bottom) - timeAxis - (rc.bottom / 5);
+  const int volumeTop = priceBottom + 6, volumeBottom = static_cast<int>(rc.bottom) - timeAxis;
+  const int barStep = 7;
+  const size_t shown = std::min(bars_.size(), static_cast<size_t>(std::max(1, width / barStep)));
+  const size_t first = bars_.size() - shown;
+  double lo = 1e300, hi = -1e300;
+  for (size_t i = first; i < bars_.size(); ++i) {
+    lo = std::min(lo, bars_[i].low);
+    hi = std::max(hi, bars_[i].high);
+  }
+  if (hi <= lo) hi = lo + 1;
+  const ChartPlot plot{first, barStep, lo, hi, priceTop, priceBottom};
+  PaintPriceGrid(dc, plot, width);
+  PaintBars(dc, bars_, plot, volumeTop, volumeBottom);
+  PaintAverage(dc, bars_, plot);
+  if (Overlay()) Overlay()(*this, dc, plot);
+  PaintCaptions(dc, settings_, bars_, plot, width, volumeBottom);
   SelectObject(dc, oldFont);
+}
+
+bool Chart::Recalculating() const {
+  return recalculateUntil_ != 0 && static_cast<LONG>(GetTickCount() - recalculateUntil_) < 0;
+}
+
+void Chart::ShowRecalculating(int ms) {
+  App& app = App::Get();
+  recalculateUntil_ = GetTickCount() + static_cast<DWORD>(std::max(1, ms));
+  app.Log("chart recalculating for %d ms", ms);
+  if (view_) InvalidateRect(view_, nullptr, TRUE);
+  const Chart* self = this;
+  app.After(ms, [self] {
+    App& app = App::Get();
+    if (!app.IsOpenChart(self)) return;
+    Chart* chart = const_cast<Chart*>(self);
+    chart->recalculateUntil_ = 0;
+    app.Log("chart recalculated");
+    if (chart->view_) InvalidateRect(chart->view_, nullptr, TRUE);
+  });
 }
 
 }  // namespace orchart

@@ -59,6 +59,9 @@ class Chart {
   void EnableView(bool enabled);
 
   bool Loaded() const { return loaded_; }
+  // The view shows one colour for `ms` milliseconds, as while the platform recalculates the chart.
+  void ShowRecalculating(int ms);
+  bool Recalculating() const;
   void StartLoad();
   const std::vector<Bar>& Bars() const { return bars_; }
 
@@ -82,6 +85,10 @@ class Chart {
   bool injected_;
   HWND frame_ = nullptr;
   HWND view_ = nullptr;
+  DWORD recalculateUntil_ = 0;  // tick count; 0: not recalculating
+  bool cachedLoad_ = false;     // CachedLoadNoLog: the data came from the cache, no download lines
+  bool held_ = false;           // loading held by a modal pop-up (ModalPopups), with heldElapsed_ ms done
+  DWORD heldElapsed_ = 0;
   bool loaded_ = false;
   bool loading_ = false;
   DWORD loadStart_ = 0;
@@ -109,5 +116,7 @@ void SetChartOverlay(ChartOverlay overlay);
 using ChartCommand = std::function<void(Chart&)>;
 void RegisterChartCommand(int id, ChartCommand command);
 bool RunChartCommand(int id, Chart& chart);
+// True for a command of the chart view (registered with RegisterChartCommand).
+bool IsChartCommand(int id);
 
 }  // namespace orchart

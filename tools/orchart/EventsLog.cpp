@@ -146,7 +146,9 @@ void ApplyErrorFaults() {
 
 }  // namespace
 
-void ShowEventsLog(const std::string& source, const std::string& event, const std::string& description) {
+namespace {
+
+void OpenEventsLog(const std::string& source, const std::string& event, const std::string& description) {
   App& app = App::Get();
   EventsLogWindow& log = TheEventsLog();
   if (log.frame) DestroyWindow(log.frame);
@@ -170,6 +172,13 @@ void ShowEventsLog(const std::string& source, const std::string& event, const st
   GetClientRect(log.frame, &rc);
   SendMessageA(log.frame, WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
   app.Log("events log: %s", event.c_str());
+}
+
+}  // namespace
+
+void ShowEventsLog(const std::string& source, const std::string& event, const std::string& description) {
+  App::Get().ShowNowOrLate("EventsLog",
+                           [source, event, description] { OpenEventsLog(source, event, description); });
 }
 
 void RegisterErrorWindows() {

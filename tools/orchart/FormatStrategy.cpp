@@ -62,10 +62,19 @@ class FormatStrategiesDialog : public Dialog {
   bool fieldsOnPage_ = true;
 };
 
+// MethodCheckOnPage: "Report best test only" (7539) sits on the strategies page itself instead of on
+// its method sub-page.
+bool MethodCheckOnPage() {
+  return App::Get().options.Flag("MethodCheckOnPage");
+}
+
 DialogTemplate StrategiesPageTemplate(bool withList) {
   DialogTemplate t(tsfacts::kStrategiesPageTitle, kPageStyle, 304, 196,
                    DialogClasses95() ? tsfacts::kFormatStrategiesPageClass95 : nullptr);
-  t.Add("Static", "Strategies applied to the chart:", -1, WS_VISIBLE, 6, 4, 200, 10);
+  t.Add("Static", "Strategies applied to the chart:", -1, WS_VISIBLE, 6, 4, 130, 10);
+  if (MethodCheckOnPage())
+    t.Add("Button", "Report best test only", tsfacts::kOptimizationCheckId,
+          WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 140, 3, 90, 10);
   if (withList)
     t.Add(WC_LISTVIEWA, "", tsfacts::kStrategyListId,
           WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 6, 16, 220,
@@ -80,8 +89,9 @@ DialogTemplate StrategiesPageTemplate(bool withList) {
 DialogTemplate MethodPageTemplate(bool fieldsOnPage) {
   DialogTemplate t("", kPageStyle | WS_VISIBLE, 292, 104);
   t.Add("Button", "Optimization", -1, WS_VISIBLE | BS_GROUPBOX, 0, 0, 292, 100);
-  t.Add("Button", "Report best test only", tsfacts::kOptimizationCheckId,
-        WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 8, 14, 150, 10);
+  if (!MethodCheckOnPage())
+    t.Add("Button", "Report best test only", tsfacts::kOptimizationCheckId,
+          WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 8, 14, 150, 10);
   t.Add("Static", "Method:", -1, WS_VISIBLE, 8, 32, 40, 10);
   t.Add("ComboBox", "", tsfacts::kOptimizationMethodComboId,
         WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 52, 30, 80, 60);
@@ -270,7 +280,8 @@ void FormatStrategiesDialog::Apply() {
     return;
   }
   ReadMethod();
-  bool bestOnly = IsDlgButtonChecked(method_->Hwnd(), tsfacts::kOptimizationCheckId) == BST_CHECKED;
+  HWND checkHolder = MethodCheckOnPage() ? strategies_->Hwnd() : method_->Hwnd();
+  bool bestOnly = IsDlgButtonChecked(checkHolder, tsfacts::kOptimizationCheckId) == BST_CHECKED;
   setup_.on = SetupOf(*chart_).on;
   StoreSetup(*chart_, setup_);
   Chart* chart = chart_;

@@ -53,6 +53,14 @@ const KindControls kValueKinds[] = {
     {BarKind::Renko, tsfacts::kBrickSizeLabel, 6574, tsfacts::kSubPageRangeEditId, 0, "Brick Size:", 1},
 };
 
+// The last date field's identifier: 6531, or one of the other two the platform uses (LastDateId).
+int LastDateId() {
+  int wanted = App::Get().options.Int("LastDateId", tsfacts::kLastDateId);
+  for (int id : tsfacts::kLastDateIds)
+    if (id == wanted) return id;
+  return tsfacts::kLastDateId;
+}
+
 const KindControls* ControlsOf(BarKind kind) {
   for (const KindControls& k : kValueKinds)
     if (k.kind == kind) return &k;
@@ -76,6 +84,12 @@ class SymbolPage : public Dialog {
   bool OnCommand(int id, int code, HWND control) override;
 
  private:
+  void FillSymbol(const DataTrack& track);
+  void FillBarKinds(BarKind selected);
+  void CreateIntervalPages();
+  void FillIntervalValues(const Interval& interval);
+  void FillRange();
+  void FillTimeZone();
   void ShowIntervalControls();
   void ChooseFirstDate(bool firstDate) const;
   BarKind SelectedKind() const;
@@ -112,8 +126,7 @@ DialogTemplate SymbolPageTemplate(bool subPages) {
   }
   t.Add("Button", "Range", -1, WS_VISIBLE | BS_GROUPBOX, 164, 24, 154, 120);
   t.Add("Static", "Last Date:", -1, WS_VISIBLE, 170, 38, 42, 10);
-  t.Add(kDateFieldClass, "", tsfacts::kLastDateId, WS_VISIBLE | WS_TABSTOP, 222, 36, 62, 13,
-        WS_EX_CLIENTEDGE);
+  t.Add(kDateFieldClass, "", LastDateId(), WS_VISIBLE | WS_TABSTOP, 222, 36, 62, 13, WS_EX_CLIENTEDGE);
   // "First Date:" is a check box: checked, the range starts at the first date; unchecked, it is a number of
   // bars back. "Bars Back:" is the option that goes with it. A click on either chooses its mode.
   t.Add("Button", "Bars Back:", tsfacts::kBarsBackOptionId,
@@ -149,17 +162,60 @@ void FillKaseUnits(HWND combo, char unit) {
   SendMessageA(combo, CB_SETCURSEL, unit == 'T' ? 1 : 0, 0);
 }
 
-void SymbolPage::OnInit() {
-  App& app = App::Get();
-  subPages_ = app.options.Flag("SubPages");
-  const DataTrack& track = settings_.tracks[track_];
+// The bar kind list's entry for a kind ("Intra-day" or "Minute" by version).
+const char* BarKindName(BarKind kind) {
+  switch (kind) {
+    case BarKind::Tick:
+      return tsfacts::kBarKindTick;
+    case BarKind::Volume:
+      return tsfacts::kBarKindVolume;
+    case BarKind::Minute:
+      return App::Get().IsBeforeVersion91() ? tsfacts::kBarKindIntraday : tsfacts::kBarKindMinute;
+    case BarKind::Daily:
+      return tsfacts::kBarKindDaily;
+    case BarKind::Weekly:
+      return tsfacts::kBarKindWeekly;
+    case BarKind::Monthly:
+      return tsfacts::kBarKindMonthly;
+    case BarKind::Kase:
+      return tsfacts::kBarKindKase;
+    case BarKind::Kagi:
+      return tsfacts::kBarKindKagi;
+    case BarKind::PointFigure:
+      return tsfacts::kBarKindPointFigure;
+    case BarKind::LineBreak:
+      return tsfacts::kBarKindLineBreak;
+    case BarKind::Momentum:
+      return tsfacts::kBarKindMomentum;
+    case BarKind::Range:
+      return tsfacts::kBarKindRange;
+    case BarKind::Renko:
+      return tsfacts::kBarKindRenko;
+  }
+  return tsfacts::kBarKindMinute;
+}
 
+void SymbolPage::OnInit() {
+  subPages_ = App::Get().options.Flag("SubPages");
+  const DataTrack& track = settings_.tracks[track_];
+  FillSymbol(track);
+  FillBarKinds(track.interval.kind);
+  if (subPages_) CreateIntervalPages();
+  FillIntervalValues(track.interval);
+  ShowIntervalControls();
+  FillRange();
+  FillTimeZone();
+}
+
+void SymbolPage::FillSymbol(const DataTrack& track) {
   HWND symbol = Item(tsfacts::kSymbolComboId);
   for (const char* s : {"MSFT", "IBM", "AAPL", "CSCO", "SPY", "@ES", "@NQ", "@CL"})
     SendMessageA(symbol, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
   SetWindowTextA(symbol, track.symbol.c_str());
   SetDlgItemTextA(Hwnd(), kDescriptionId, LookupSymbol(track.symbol).description.c_str());
+}
 
+void SymbolPage::FillBarKinds(BarKind selected) {
   kinds_ = {BarKind::Tick,   BarKind::Volume,  BarKind::Minute, BarKind::Daily,
             BarKind::Weekly, BarKind::Monthly, BarKind::Kase};
   // The kinds below have value edits on sub-pages only.
@@ -168,75 +224,37 @@ void SymbolPage::OnInit() {
                                  BarKind::Range, BarKind::Renko});
   HWND list = Item(tsfacts::kBarKindListId);
   for (BarKind k : kinds_) {
-    const char* name = tsfacts::kBarKindMinute;
-    switch (k) {
-      case BarKind::Tick:
-        name = tsfacts::kBarKindTick;
-        break;
-      case BarKind::Volume:
-        name = tsfacts::kBarKindVolume;
-        break;
-      case BarKind::Minute:
-        name = app.IsBeforeVersion91() ? tsfacts::kBarKindIntraday : tsfacts::kBarKindMinute;
-        break;
-      case BarKind::Daily:
-        name = tsfacts::kBarKindDaily;
-        break;
-      case BarKind::Weekly:
-        name = tsfacts::kBarKindWeekly;
-        break;
-      case BarKind::Monthly:
-        name = tsfacts::kBarKindMonthly;
-        break;
-      case BarKind::Kase:
-        name = tsfacts::kBarKindKase;
-        break;
-      case BarKind::Kagi:
-        name = tsfacts::kBarKindKagi;
-        break;
-      case BarKind::PointFigure:
-        name = tsfacts::kBarKindPointFigure;
-        break;
-      case BarKind::LineBreak:
-        name = tsfacts::kBarKindLineBreak;
-        break;
-      case BarKind::Momentum:
-        name = tsfacts::kBarKindMomentum;
-        break;
-      case BarKind::Range:
-        name = tsfacts::kBarKindRange;
-        break;
-      case BarKind::Renko:
-        name = tsfacts::kBarKindRenko;
-        break;
-    }
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-    if (k == track.interval.kind)
-      SendMessageA(list, LB_SETCURSEL, SendMessageA(list, LB_GETCOUNT, 0, 0) - 1, 0);
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(BarKindName(k)));
+    if (k == selected) SendMessageA(list, LB_SETCURSEL, SendMessageA(list, LB_GETCOUNT, 0, 0) - 1, 0);
   }
+}
 
-  if (subPages_) {
-    RECT area = kIntervalArea;
-    MapDialogRect(Hwnd(), &area);
-    for (const KindControls& k : kValueKinds) {
-      auto page = std::make_unique<Page>();
-      HWND h = page->Create(IntervalPageTemplate(k), Hwnd(), false);
-      SetWindowPos(h, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                   SWP_NOACTIVATE);
-      intervalPages_.emplace_back(k.kind, std::move(page));
-    }
+void SymbolPage::CreateIntervalPages() {
+  RECT area = kIntervalArea;
+  MapDialogRect(Hwnd(), &area);
+  for (const KindControls& k : kValueKinds) {
+    auto page = std::make_unique<Page>();
+    HWND h = page->Create(IntervalPageTemplate(k), Hwnd(), false);
+    SetWindowPos(h, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOACTIVATE);
+    intervalPages_.emplace_back(k.kind, std::move(page));
   }
+}
+
+// Every kind's edit shows its default value, the chart's own kind its value.
+void SymbolPage::FillIntervalValues(const Interval& interval) {
   for (const KindControls& k : kValueKinds) {
     if (HWND edit = ValueEdit(k.kind)) {
-      double v = k.kind == track.interval.kind ? track.interval.value : k.defaultValue;
+      double v = k.kind == interval.kind ? interval.value : k.defaultValue;
       SetWindowTextA(edit, FormatNumber(v).c_str());
     }
   }
-  if (HWND combo = KaseUnitCombo()) FillKaseUnits(combo, track.interval.kaseUnit);
-  ShowIntervalControls();
+  if (HWND combo = KaseUnitCombo()) FillKaseUnits(combo, interval.kaseUnit);
+}
 
+void SymbolPage::FillRange() {
   Date last = settings_.range.LastOrToday();
-  SetDateField(Item(tsfacts::kLastDateId), last);
+  SetDateField(Item(LastDateId()), last);
   SetDateField(Item(tsfacts::kFirstDateId),
                settings_.range.first.Valid() ? settings_.range.first : last.AddDays(-30));
   SetDlgItemTextA(Hwnd(), tsfacts::kBarsBackEditId,
@@ -244,10 +262,17 @@ void SymbolPage::OnInit() {
   ChooseFirstDate(!settings_.range.barsBack);
   CheckDlgButton(Hwnd(), tsfacts::kApplyRangeCheckId,
                  settings_.applyRangeToAll ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void SymbolPage::FillTimeZone() {
+  const Options& options = App::Get().options;
   HWND zone = Item(tsfacts::kTimeZoneComboId);
   SendMessageA(zone, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tsfacts::kTimeZoneExchange));
   SendMessageA(zone, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tsfacts::kTimeZoneLocal));
-  SendMessageA(zone, CB_SETCURSEL, EqualNoCase(settings_.timeZone, tsfacts::kTimeZoneLocal) ? 1 : 0, 0);
+  // A clash of time zones (TimeZoneError with TimeZoneFromCombo) shows this data stream set to "Local".
+  bool local = EqualNoCase(settings_.timeZone, tsfacts::kTimeZoneLocal) ||
+               (options.Flag("TimeZoneError") && options.Flag("TimeZoneFromCombo"));
+  SendMessageA(zone, CB_SETCURSEL, local ? 1 : 0, 0);
 }
 
 void SymbolPage::ChooseFirstDate(bool firstDate) const {
@@ -343,7 +368,7 @@ bool SymbolPage::Read(ChartSettings& out, std::string& error) const {
   }
   track.interval = iv;
 
-  out.range.last = GetDateField(Item(tsfacts::kLastDateId));
+  out.range.last = GetDateField(Item(LastDateId()));
   // The first date check box alone decides (whatever the option's mark says).
   if (IsDlgButtonChecked(Hwnd(), tsfacts::kFirstDateCheckId) != BST_CHECKED) {
     int bars = std::atoi(Trimmed(ItemText(tsfacts::kBarsBackEditId)).c_str());
@@ -385,8 +410,10 @@ class FormatSymbolDialog : public Dialog {
 
  private:
   void ShowPage(int index);
+  void MakeReadyLater();
   Chart* chart_;
   size_t track_;
+  bool okReady_ = true;
   std::unique_ptr<SymbolPage> symbolPage_;
   std::vector<std::unique_ptr<Page>> otherPages_;
 };
@@ -428,6 +455,7 @@ void FormatSymbolDialog::OnInit() {
   auto place = [&](HWND page) {
     SetWindowPos(page, HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOACTIVATE);
   };
+  MakeReadyLater();
   symbolPage_ = std::make_unique<SymbolPage>(chart_->Settings(), track_);
   place(symbolPage_->Create(SymbolPageTemplate(App::Get().options.Flag("SubPages")), Hwnd(), false));
   for (DialogTemplate t : {PropertiesPageTemplate(), ScalingPageTemplate()}) {
@@ -435,6 +463,31 @@ void FormatSymbolDialog::OnInit() {
     place(otherPages_.back()->Create(t, Hwnd(), false));
   }
   ShowPage(0);
+}
+
+// FormatOkLateMs / FormatCancelLateMs: the dialog comes up before it is ready; OK has no text yet (and
+// does nothing) or Cancel is disabled, until that many milliseconds later.
+void FormatSymbolDialog::MakeReadyLater() {
+  App& app = App::Get();
+  HWND dialog = Hwnd();
+  int okLate = app.options.Int("FormatOkLateMs"), cancelLate = app.options.Int("FormatCancelLateMs");
+  if (okLate > 0) {
+    okReady_ = false;
+    SetDlgItemTextA(dialog, IDOK, "");
+    FormatSymbolDialog* self = this;
+    app.After(okLate, [self, dialog] {
+      if (DialogRegistry::Find<FormatSymbolDialog>() != self || self->Hwnd() != dialog) return;
+      self->okReady_ = true;
+      SetDlgItemTextA(dialog, IDOK, tsfacts::kOkText);
+    });
+  }
+  if (cancelLate > 0) {
+    EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
+    app.After(cancelLate, [dialog] {
+      if (DialogRegistry::Find<FormatSymbolDialog>() && IsWindow(dialog))
+        EnableWindow(GetDlgItem(dialog, IDCANCEL), TRUE);
+    });
+  }
 }
 
 void FormatSymbolDialog::ShowPage(int index) {
@@ -451,10 +504,30 @@ LRESULT FormatSymbolDialog::OnNotify(NMHDR* header) {
 
 void RefreshFormatSymbols();
 
+// The text of the "Chart Analysis" box that loading data stream `track` of `next` raises, or "" when it
+// loads.
+std::string LoadErrorOf(const ChartSettings& next, size_t track) {
+  const Options& options = App::Get().options;
+  const std::string& symbol = next.tracks[track].symbol;
+  if (IsInvalidSymbol(symbol)) return InvalidSymbolText(symbol);
+  // TimeZoneError: the chart's other data streams use the exchange's time zone. With TimeZoneFromCombo
+  // only a "Local" choice in the time zone combo clashes with them; without it every OK does.
+  bool clash = options.Flag("TimeZoneError") &&
+               (!options.Flag("TimeZoneFromCombo") || EqualNoCase(next.timeZone, tsfacts::kTimeZoneLocal));
+  if (clash)
+    return std::string("The data streams of this chart are in ") + tsfacts::kTimeZonesText +
+           ".\r\nSet the time zone of every data stream to Exchange or to Local.";
+  return "";
+}
+
 bool FormatSymbolDialog::OnCommand(int id, int code, HWND control) {
   (void)code, (void)control;
   if (id != IDOK) return false;
   App& app = App::Get();
+  if (!okReady_) {
+    app.Log("format symbol OK ignored: the dialog is not ready");
+    return true;
+  }
   app.FaultPoint("FormatOk");
   if (!app.IsOpenChart(chart_)) {
     End();
@@ -466,17 +539,23 @@ bool FormatSymbolDialog::OnCommand(int id, int code, HWND control) {
     ShowTradeStationError(Hwnd(), error);
     return true;
   }
+  std::string loadError = LoadErrorOf(next, track_);
+  if (!loadError.empty()) {
+    if (!app.options.Flag("LoadErrorAfterClose")) {
+      HWND owner = Hwnd();
+      app.ShowNowOrLate("ChartLoadError", [owner, loadError] {
+        ShowChartAnalysisError(IsWindow(owner) ? owner : App::Get().main, loadError);
+      });
+      return true;
+    }
+    // The dialog closes as if all were well; the chart then fails to load and says so on its own.
+    End();
+    app.Log("format symbol closed; load error follows");
+    app.OpenDialogLater("ChartLoadError",
+                        [loadError] { ShowChartAnalysisError(App::Get().main, loadError); });
+    return true;
+  }
   const std::string& symbol = next.tracks[track_].symbol;
-  if (IsInvalidSymbol(symbol)) {
-    ShowChartAnalysisError(Hwnd(), InvalidSymbolText(symbol));
-    return true;
-  }
-  if (app.options.Flag("TimeZoneError")) {
-    ShowChartAnalysisError(Hwnd(),
-                           std::string("The data streams of this chart are in ") + tsfacts::kTimeZonesText +
-                               ".\r\nSet the time zone of every data stream to Exchange or to Local.");
-    return true;
-  }
   End();
   chart_->Apply(next);
   RefreshFormatSymbols();

@@ -4,7 +4,30 @@
 // commctrl.h needs the types of windows.h
 #include <commctrl.h>
 
+#include <set>
+#include <string>
+
 namespace orchart {
+
+HWND CreateListViewNamed(const char* className, HWND parent, int id, const RECT& area, DWORD style) {
+  // A class is looked up by name and module: registered for kernel32's module (which makes no windows),
+  // it is found only by windows created for that module, never by a dialog template's controls.
+  static const HINSTANCE owner = GetModuleHandleA("kernel32.dll");
+  static std::set<std::string> registered;
+  if (!registered.count(className)) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExA(nullptr, WC_LISTVIEWA, &wc)) return nullptr;
+    wc.hInstance = owner;
+    wc.lpszClassName = className;
+    wc.style &= ~static_cast<UINT>(CS_GLOBALCLASS);
+    if (!RegisterClassExA(&wc)) return nullptr;
+    registered.insert(className);
+  }
+  return CreateWindowExA(WS_EX_CLIENTEDGE, className, "", style | WS_CHILD, area.left, area.top,
+                         area.right - area.left, area.bottom - area.top, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), owner, nullptr);
+}
 
 void SetListColumns(HWND list, const std::vector<std::pair<std::string, int>>& columns) {
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);

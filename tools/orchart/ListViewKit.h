@@ -17,4 +17,9 @@ void SetListRows(HWND list, const std::vector<std::vector<std::string>>& rows);
 int SelectedListRow(HWND list);
 void SelectListRow(HWND list, int row);
 
+// A list view whose class name reads `className` (e.g. "SysTabControl32", as some TradeStation lists do):
+// a superclass of the list view, registered for this process under a module of its own so that the
+// dialogs' real controls of that name stay what they are. Same messages, same "SysHeader32" header.
+HWND CreateListViewNamed(const char* className, HWND parent, int id, const RECT& area, DWORD style);
+
 }  // namespace orchart

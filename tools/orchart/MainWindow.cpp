@@ -74,10 +74,21 @@ void Layout(HWND hwnd) {
 
 void RunCommand(int id) {
   App& app = App::Get();
+  // StrictCommandTargets: a main window disabled by a modal box takes no command, and chart commands
+  // work only at the chart view.
+  bool strict = app.options.Flag("StrictCommandTargets");
+  if (strict && !IsWindowEnabled(app.main)) {
+    app.Log("main window command %d ignored: a modal box disables the main window", id);
+    return;
+  }
   auto it = Commands().find(id);
   if (it != Commands().end()) {
     app.Log("main window command %d", id);
     it->second();
+    return;
+  }
+  if (strict) {
+    app.Log("main window command %d ignored: not a main window command", id);
     return;
   }
   if (Chart* chart = app.ActiveChart()) RunChartCommand(id, *chart);

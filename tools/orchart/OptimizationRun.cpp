@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "Chart.h"
 #include "ChartStrategy.h"
 #include "DialogKit.h"
 #include "EventsLog.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kWhatId = 100, kCountId = 101, kBarId = 102, kBestId = 103;
 constexpr char kPanelTitle[] = "Strategy Optimization";
+constexpr RECT kAbortArea = {192, 26, 244, 40};  // the Abort button on the panel, dialog units
 
 class OptimizationRun;
 std::unique_ptr<OptimizationRun>& Current() {
@@ -104,8 +106,13 @@ class OptimizationRun {
     t.Add("Static", "", kCountId, WS_VISIBLE | SS_LEFTNOWORDWRAP, 6, 16, 238, 10);
     t.Add(PROGRESS_CLASSA, "", kBarId, WS_VISIBLE | WS_BORDER, 6, 28, 180, 10);
     t.Add("Static", "", kBestId, WS_VISIBLE | SS_LEFTNOWORDWRAP, 6, 42, 238, 20);
-    t.Add("Button", tsfacts::kAbortButtonText, tsfacts::kAbortButtonId, WS_VISIBLE | WS_TABSTOP, 192, 26, 52,
-          14);
+    // AbortStartMs: the button comes only that long after the optimisation started.
+    int abortLate = app.options.Int("AbortStartMs");
+    if (abortLate <= 0)
+      t.Add("Button", tsfacts::kAbortButtonText, tsfacts::kAbortButtonId, WS_VISIBLE | WS_TABSTOP,
+            static_cast<short>(kAbortArea.left), static_cast<short>(kAbortArea.top),
+            static_cast<short>(kAbortArea.right - kAbortArea.left),
+            static_cast<short>(kAbortArea.bottom - kAbortArea.top));
     auto panel = std::make_unique<ProgressPanel>([] {
       if (Current()) Current()->AbortClicked();
     });
@@ -127,6 +134,31 @@ class OptimizationRun {
       SendMessageA(panel_->Item(kBarId), PBM_SETRANGE32, 0, 100);
       panel_->Show("Preparing the tests", 0, "");
     }
+    if (abortLate > 0) {
+      app.Log("optimization: Abort button in %d ms", abortLate);
+      RestoreAbortButtonLater(abortLate);
+    }
+  }
+
+  // The Abort button is a window that exists only while it shows: a search finds nothing in between.
+  void RemoveAbortButton() {
+    if (panel_ && panel_->Alive())
+      if (HWND button = panel_->Item(tsfacts::kAbortButtonId)) DestroyWindow(button);
+  }
+
+  void RestoreAbortButtonLater(int ms) {
+    int runId = runId_;
+    App::Get().After(ms, [runId] {
+      OptimizationRun* run = Current().get();
+      if (!run || run->runId_ != runId || !run->panel_ || !run->panel_->Alive()) return;
+      if (run->panel_->Item(tsfacts::kAbortButtonId)) return;
+      RECT area = kAbortArea;
+      MapDialogRect(run->panel_->Hwnd(), &area);
+      CreateWindowExA(0, "Button", tsfacts::kAbortButtonText, WS_CHILD | WS_VISIBLE | WS_TABSTOP, area.left,
+                      area.top, area.right - area.left, area.bottom - area.top, run->panel_->Hwnd(),
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(tsfacts::kAbortButtonId)),
+                      App::Get().instance, nullptr);
+    });
   }
 
   void Schedule() {
@@ -167,6 +199,13 @@ class OptimizationRun {
     plan_->Result(test.figures.netProfit);
     table_.tests.push_back(test);
     ShowProgress();
+    // AbortGapMs: between two tests the Abort button is gone for that long.
+    int gap = App::Get().options.Int("AbortGapMs");
+    if (gap > 0 && table_.tests.size() < plan_->Planned() && panel_ &&
+        panel_->Item(tsfacts::kAbortButtonId)) {
+      RemoveAbortButton();
+      RestoreAbortButtonLater(gap);
+    }
     Schedule();
   }
 
@@ -256,6 +295,8 @@ class OptimizationRun {
         StoreOptimization(*chart_, stored);
         app.Log("optimization done: %zu tests, best test %d (%s) net profit %s", table_.tests.size(),
                 b.number, Describe(b.values).c_str(), FormatMoney(b.figures.netProfit).c_str());
+        // RecalcMs: the chart recalculates with the best inputs, showing one colour meanwhile.
+        if (int recalc = app.options.Int("RecalcMs"); recalc > 0) chart_->ShowRecalculating(recalc);
       } else {
         StoreSetup(*chart_, setup_.WithValues({}));
         ForgetOptimization(*chart_);
@@ -275,6 +316,11 @@ class OptimizationRun {
   std::unique_ptr<ProgressPanel> childPanel_;
   bool paused_ = false;
   int generation_ = 0;
+  int runId_ = NextRunId();
+  static int NextRunId() {
+    static int last = 0;
+    return ++last;
+  }
 };
 
 }  // namespace

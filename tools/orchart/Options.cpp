@@ -10,8 +10,19 @@
 namespace orchart {
 
 // What the strict preset switches on: everything that makes the stand-in harder in ways a real
-// TradeStation plausibly is. Keys set anywhere keep their value.
-const char* const kStrictKeys[] = {"InactiveChartsStay", "UnchangedCloseNoPrompt", "OverwritePrompt"};
+// TradeStation plausibly is, with the value it takes. Keys set anywhere keep their value.
+struct StrictKey {
+  const char* key;
+  const char* value;
+};
+const StrictKey kStrictKeys[] = {
+    {"InactiveChartsStay", "1"}, {"UnchangedCloseNoPrompt", "1"},
+    {"OverwritePrompt", "1"},    {"LoadErrorAfterClose", "1"},
+    {"TimeZoneFromCombo", "1"},  {"StrictCommandTargets", "1"},
+    {"ModalPopups", "1"},        {"ReportTitleRange", "1"},
+    {"CachedLoadNoLog", "1"},    {"AbortStartMs", "300"},
+    {"RecalcMs", "500"},
+};
 
 std::map<std::string, std::string> ParseKeyValueLines(const std::string& text, bool lowerKeys) {
   std::map<std::string, std::string> out;
@@ -67,8 +78,8 @@ std::string Options::Text(const std::string& key, const std::string& fallback) c
     if (it != source->end()) return it->second;
   }
   if (k != "strict" && Flag("Strict"))
-    for (const char* strictKey : kStrictKeys)
-      if (k == Lower(strictKey)) return "1";
+    for (const StrictKey& strict : kStrictKeys)
+      if (k == Lower(strict.key)) return strict.value;
   return fallback;
 }
 

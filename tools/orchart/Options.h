@@ -15,7 +15,8 @@
 // command-line or default value back.
 //
 // The strict preset: `Strict=1` switches on every option marked [strict] below that is not set anywhere
-// (a key set to 0 stays off). Today's defaults stay as they are without it.
+// (a key set to 0 stays off), with 1 or the value named there ([strict 300]). Today's defaults stay as they
+// are without it.
 //
 // Fixed at start (command line only):
 //   Version=9.5            8.8, 9.0, 9.1 or 9.5: titles and folder name (8.x), "Intra-day" or "Minute",
@@ -56,12 +57,39 @@
 //                          the "Save Workspace" prompt (else the prompt comes for every workspace)
 //   OverwritePrompt=       [strict] 1: the report and workspace Save As dialogs ask before overwriting an
 //                          existing file; 0: neither asks; unset: only the workspace Save As asks
+//   LastDateId=6531        6531, 3585 or 7279: identifier of the symbol page's last date field
+//   MethodCheckOnPage=0    1: "Report best test only" (7539) is on the strategies page itself, not on its
+//                          method sub-page
+//   InputsListClass=SysListView32  or SysTabControl32: the class name the inputs list shows (the same
+//                          list view inside, with its "SysHeader32")
+//   IncorrectSymbolWording=0  1: an invalid symbol's box says "Incorrect symbol 'X'." instead of "'X' is
+//                          not a valid symbol."
+//   LoadErrorAfterClose=0  [strict] 1: Format Symbol's OK closes the dialog even for an invalid symbol or
+//                          a time zone clash; the "Chart Analysis" box follows DialogDelayMs later, under
+//                          the main window (late/missing as "ChartLoadError")
+//   TimeZoneFromCombo=0    [strict] 1: with TimeZoneError, the symbol page opens with time zone "Local"
+//                          and only OK with "Local" in combo 6589 raises the "different time zones" box
+//   StrictCommandTargets=0 [strict] 1: chart view commands (17556, 17852, 17542, 17545) posted to the main
+//                          window do nothing, and the main window takes no command while a modal box
+//                          has disabled it
+//   ModalPopups=0          [strict] 1: the "TradeStation Charting" box and "Symbol Lookup" are modal over
+//                          the main window, and a chart's loading stands still while one is open
+//   AbortStartMs=0         [strict 300] the optimisation's Abort button comes N ms after the start
+//   AbortGapMs=0           N: between two tests the Abort button is gone for N ms (the optimisation goes on)
+//   RecalcMs=0             [strict 500] after an optimisation the chart view shows one colour for N ms
+//                          while it recalculates with the best inputs
+//   ReportGrowMs=0         N: a saved report or exported list is written in four writes spread over N ms;
+//                          the "Saving Performance" box goes after the last
+//   CachedLoadNoLog=0      [strict] 1: a chart load whose data are all in the cache (before 9.1) writes no
+//                          download log lines (the cache files are written as before)
+//   ReportTitleRange=0     [strict] 1: the performance report window's title ends with the date range of
+//                          its header, " (M/D/YYYY - M/D/YYYY)" (the saved page's title stays without)
 //   SymbolList=NAME        opens "Insert Symbol List" for that list whenever the value changes (DJIA,
 //                          Futures; other names: a list with its name only); SymbolListInPage=1 puts the
 //                          list (23709) on a page of the dialog
 // Faults:
 //   InvalidSymbols=A,B     symbols that are "not a valid symbol" (a "Chart Analysis" error box)
-//   TimeZoneError=0        1: Format Symbol OK raises the "different time zones" box
+//   TimeZoneError=0        1: Format Symbol OK raises the "different time zones" box (see TimeZoneFromCombo)
 //   NeverLoad=0            1: charts never finish loading (the view keeps fewer than 3 colours)
 //   NotMaximized=0         1: chart windows are restored (not maximised), including the open ones
 //   SecondChart=0          1: the active workspace gets a second chart (also every workspace opened)
@@ -70,7 +98,15 @@
 //                          Names: FormatSymbol, FormatSymbols, MoreWorkspaces, OpenWorkspace,
 //                          SaveWorkspaceAs, SaveWorkspace, CommandLineError, FormatStrategies,
 //                          FormatStrategy, OptimizeRange, AdvancedSettings, PerformanceReport,
-//                          OptimizationReport, SaveReport, ExportReport, InsertSymbolList, or "All"
+//                          OptimizationReport, SaveReport, ExportReport, InsertSymbolList,
+//                          ChartLoadError, or "All"; these appear at once by default and only come
+//                          late or never when named: ChartLoadError (the "Chart Analysis" box of an
+//                          invalid symbol or time zone clash), InPlaceEditor (F2 in the inputs list),
+//                          EventsLog, ReportBoxes
+//   JitterMs=0             a random 0..N ms added to every delay (dialogs, boxes, loads, timers of the
+//                          stand-in), the same sequence for the same JitterSeed=1
+//   FormatOkLateMs=0       N: Format Symbol's OK button has no text (and does nothing) for N ms
+//   FormatCancelLateMs=0   N: Format Symbol's Cancel button is disabled for N ms
 //   StrategyOff=0          1: the strategy is found switched off when "Format Analysis Techniques &
 //                          Strategies" opens (one status click turns it on)
 //   StrategyStaysOff=0     1: the status button does not turn a switched-off strategy on

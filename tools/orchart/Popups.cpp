@@ -9,6 +9,8 @@
 namespace orchart {
 
 std::string InvalidSymbolText(const std::string& symbol) {
+  if (App::Get().options.Flag("IncorrectSymbolWording"))
+    return std::string(tsfacts::kIncorrectSymbolText) + " '" + symbol + "'.\r\nPlease check the symbol.";
   return "'" + symbol + "' is " + tsfacts::kInvalidSymbolText + ".\r\nPlease enter a valid symbol.";
 }
 
@@ -58,18 +60,29 @@ class SymbolLookupDialog : public Dialog {
   std::string symbol_;
 };
 
+HWND chartingBoxShown = nullptr;
+
+// ModalPopups: the "TradeStation Charting" box and "Symbol Lookup" are modal over the main window.
+bool ModalPopups() {
+  return App::Get().options.Flag("ModalPopups");
+}
+
 }  // namespace
 
 void ShowChartingBox(const std::string& symbol) {
-  static HWND shown = nullptr;
-  if (shown && IsWindow(shown)) return;
+  if (chartingBoxShown && IsWindow(chartingBoxShown)) return;
   BoxSpec spec;
   spec.title = tsfacts::kChartingBoxTitlePrefix;
   spec.text = "Requesting data for " + symbol + ".\r\nThe data server is slow to respond.";
   spec.buttons = {{tsfacts::kChartingBoxButtonId, tsfacts::kOkText}};
-  spec.modal = false;
+  spec.modal = ModalPopups();
   MessageBoxDialog* box = ShowBox(App::Get().main, spec);
-  shown = box ? box->Hwnd() : nullptr;
+  chartingBoxShown = box ? box->Hwnd() : nullptr;
+}
+
+bool PopupHoldsChartLoading() {
+  if (!ModalPopups()) return false;
+  return (chartingBoxShown && IsWindow(chartingBoxShown)) || DialogRegistry::Find<SymbolLookupDialog>();
 }
 
 void ShowSymbolLookup(const std::string& symbol) {
@@ -82,7 +95,7 @@ void ShowSymbolLookup(const std::string& symbol) {
   t.Add("Button", tsfacts::kOkText, IDOK, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP, 84, 128, 50, 14);
   t.Add("Button", tsfacts::kCancelText, IDCANCEL, WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP, 140, 128, 50, 14);
   App::Get().Log("symbol lookup for %s", symbol.c_str());
-  DialogRegistry::Show(std::make_unique<SymbolLookupDialog>(symbol), t, App::Get().main, false);
+  DialogRegistry::Show(std::make_unique<SymbolLookupDialog>(symbol), t, App::Get().main, ModalPopups());
 }
 
 void ShowCommandLineError(const std::string& text) {

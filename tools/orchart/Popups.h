@@ -17,6 +17,9 @@ void ShowTradeStationError(HWND owner, const std::string& text);
 void ShowChartingBox(const std::string& symbol);
 // "Symbol Lookup" pop-up (SymbolLookup fault); one at a time.
 void ShowSymbolLookup(const std::string& symbol);
+// With ModalPopups: true while the "TradeStation Charting" box or "Symbol Lookup" is open; chart loading
+// waits for it to close.
+bool PopupHoldsChartLoading();
 // "Command Line Error" box: the text in control 3509, an OK button.
 void ShowCommandLineError(const std::string& text);
 

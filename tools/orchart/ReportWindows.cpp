@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "AfxWindow.h"
@@ -38,6 +39,17 @@ struct OptimizationReport {
   ReportSubject subject;
   OptimizationTable table;
 };
+
+// The performance report window's title. With ReportTitleRange it ends with the date range of the report's
+// header, " (M/D/YYYY - M/D/YYYY)", as the platform's report window does: two reports of the same
+// strategy, symbol and interval over other dates then have different titles.
+std::string ShownPerformanceTitle(const PerformanceReport& report) {
+  std::string title = PerformanceReportTitle(report.subject);
+  if (App::Get().options.Flag("ReportTitleRange"))
+    title += " (" + FormatTradeDate(report.result.firstDate) + " - " +
+             FormatTradeDate(report.result.lastDate) + ")";
+  return title;
+}
 
 PerformanceReport& ThePerformanceReport() {
   static PerformanceReport report;
@@ -201,6 +213,35 @@ ArchiveEnvelope EnvelopeNow() {
   return ArchiveEnvelope{date, boundary, location};
 }
 
+// Writes a report file; with ReportGrowMs=N in four writes spread over N ms (the file grows as the platform
+// writes it), `done` running after the last. False when the first write failed.
+bool WriteGrowing(const std::string& path, const std::string& bytes, std::function<void(bool)> done) {
+  App& app = App::Get();
+  int spread = app.options.Int("ReportGrowMs");
+  if (spread <= 0 || bytes.size() < 4) {
+    bool ok = WriteWholeFile(path, bytes);
+    if (done) done(ok);
+    return ok;
+  }
+  constexpr size_t kPieces = 4;
+  size_t piece = bytes.size() / kPieces;
+  if (!WriteWholeFile(path, bytes.substr(0, piece))) {
+    if (done) done(false);
+    return false;
+  }
+  app.Log("report file growing: %s", path.c_str());
+  for (size_t i = 1; i < kPieces; ++i) {
+    size_t from = i * piece, to = i + 1 == kPieces ? bytes.size() : from + piece;
+    bool last = i + 1 == kPieces;
+    std::string part = bytes.substr(from, to - from);
+    app.After(spread * static_cast<int>(i) / static_cast<int>(kPieces - 1), [path, part, last, done] {
+      bool ok = AppendToFile(path, part);
+      if (last && done) done(ok);
+    });
+  }
+  return true;
+}
+
 // Writes the report after a short "Saving Performance" box.
 void WriteReportFile(const std::string& path, bool spreadsheet, const ReportSubject& subject,
                      const BacktestResult& result) {
@@ -217,11 +258,15 @@ void WriteReportFile(const std::string& path, bool spreadsheet, const ReportSubj
     app.FaultPoint("SaveReport");
     std::string page = PerformanceReportPage(subject, result);
     std::string bytes = spreadsheet ? page : WebArchive(page, PerformanceReportTitle(subject), EnvelopeNow());
-    if (!WriteWholeFile(path, bytes))
-      app.Log("report not saved: cannot write %s", path.c_str());
-    else
-      app.Log("report saved: %s (%zu bytes)", path.c_str(), bytes.size());
-    if (boxWindow && IsWindow(boxWindow)) PostMessageA(boxWindow, WM_CLOSE, 0, 0);
+    size_t size = bytes.size();
+    // The box goes when the file is complete.
+    WriteGrowing(path, bytes, [path, size, boxWindow](bool ok) {
+      if (!ok)
+        App::Get().Log("report not saved: cannot write %s", path.c_str());
+      else
+        App::Get().Log("report saved: %s (%zu bytes)", path.c_str(), size);
+      if (boxWindow && IsWindow(boxWindow)) PostMessageA(boxWindow, WM_CLOSE, 0, 0);
+    });
   });
 }
 
@@ -285,13 +330,16 @@ bool PerformanceHandler(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
 void ShowFollowUpBoxes() {
   App& app = App::Get();
   int count = app.options.Int("ReportBoxes");
-  for (int i = 0; i < count; ++i) {
-    BoxSpec box;
-    box.title = tsfacts::kReportFollowUpBoxTitle;
-    box.text = "Some values of the performance report are still being calculated.";
-    box.buttons = {{IDOK, tsfacts::kOkText}, {IDCANCEL, tsfacts::kCancelText}};
-    ShowBox(app.main, box);
-  }
+  if (count <= 0) return;
+  app.ShowNowOrLate("ReportBoxes", [count] {
+    for (int i = 0; i < count; ++i) {
+      BoxSpec box;
+      box.title = tsfacts::kReportFollowUpBoxTitle;
+      box.text = "Some values of the performance report are still being calculated.";
+      box.buttons = {{IDOK, tsfacts::kOkText}, {IDCANCEL, tsfacts::kCancelText}};
+      ShowBox(App::Get().main, box);
+    }
+  });
 }
 
 void ShowPerformanceReport(Chart& chart) {
@@ -305,7 +353,7 @@ void ShowPerformanceReport(Chart& chart) {
     StrategySetup setup = SetupOf(*target);
     report.subject = SubjectOf(*target, setup);
     report.result = CurrentBacktest(*target);
-    std::string title = PerformanceReportTitle(report.subject);
+    std::string title = ShownPerformanceTitle(report);
     if (report.hwnd) {
       SetWindowTextA(report.hwnd, title.c_str());
       InvalidateRect(report.hwnd, nullptr, TRUE);
@@ -372,11 +420,14 @@ void ExportOptimizationReport(HWND reportWindow) {
     const std::string& path = choice.path;
     std::string content =
         gSpreadsheetChosen ? OptimizationCsv(table) : OptimizationReportPage(subject, table);
-    if (!WriteWholeFile(path, content))
-      app.Log("optimization report not exported: cannot write %s", path.c_str());
-    else
-      app.Log("optimization report exported (%s): %s (%zu tests)",
-              gSpreadsheetChosen ? "spreadsheet" : "report", path.c_str(), table.tests.size());
+    const char* kind = gSpreadsheetChosen ? "spreadsheet" : "report";
+    size_t tests = table.tests.size();
+    WriteGrowing(path, content, [path, kind, tests](bool ok) {
+      if (!ok)
+        App::Get().Log("optimization report not exported: cannot write %s", path.c_str());
+      else
+        App::Get().Log("optimization report exported (%s): %s (%zu tests)", kind, path.c_str(), tests);
+    });
   });
 }
 

@@ -157,7 +157,22 @@ bool App::IsOpenChart(const Chart* chart) const {
 void App::After(int ms, std::function<void()> fn) {
   UINT_PTR id = nextTimer_++;
   deferred_[id] = std::move(fn);
-  SetTimer(main, id, static_cast<UINT>(std::max(1, ms)), nullptr);
+  SetTimer(main, id, static_cast<UINT>(std::max(1, ms + Jitter())), nullptr);
+}
+
+int App::Jitter() {
+  int most = options.Int("JitterMs");
+  if (most <= 0) return 0;
+  std::string setting = options.Text("JitterMs") + "/" + options.Text("JitterSeed");
+  if (setting != lastJitter_) {
+    lastJitter_ = setting;
+    jitterState_ = static_cast<unsigned>(options.Int("JitterSeed", 1));
+  }
+  // A linear congruential step: the same seed gives the same delays on every platform and build.
+  jitterState_ = jitterState_ * 1103515245u + 12345u;
+  int jitter = static_cast<int>((jitterState_ >> 16) % static_cast<unsigned>(most + 1));
+  Log("delay jitter %d ms", jitter);
+  return jitter;
 }
 
 void App::RunTimer(UINT_PTR id) {
@@ -216,7 +231,10 @@ void App::ApplyOptions() {
   std::string command = options.Text("Command");
   if (command != lastCommand_) {
     lastCommand_ = command;
-    if (int id = options.Int("Command")) PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    // Chart commands go to the active chart's view, the others to the main window.
+    Chart* chart = ActiveChart();
+    HWND target = chart && chart->View() && IsChartCommand(options.Int("Command")) ? chart->View() : main;
+    if (int id = options.Int("Command")) PostMessageA(target, WM_COMMAND, static_cast<WPARAM>(id), 0);
   }
   std::string commandLine = options.Text("CommandLine");
   if (commandLine != lastCommandLine_) {
@@ -279,6 +297,19 @@ void App::OpenDialogLater(const char* name, std::function<void()> open) {
   int delay = options.Ms("DialogDelayMs", 150, 15);
   if (options.ListHas("LateDialogs", name)) delay += options.Ms("LateDialogMs", 4000, 400);
   After(delay, std::move(open));
+}
+
+void App::ShowNowOrLate(const char* name, std::function<void()> show) {
+  if (options.ListHas("MissingDialogs", name)) {
+    Log("window %s withheld (MissingDialogs)", name);
+    return;
+  }
+  if (options.ListHas("LateDialogs", name)) {
+    Log("window %s late (LateDialogs)", name);
+    After(options.Ms("LateDialogMs", 4000, 400), std::move(show));
+    return;
+  }
+  show();
 }
 
 void App::Log(const char* format, ...) {

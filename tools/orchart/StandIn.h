@@ -89,6 +89,9 @@ class App {
   // Opens a dialog after DialogDelayMs (plus LateDialogMs when listed in LateDialogs), or never when listed
   // in MissingDialogs.
   void OpenDialogLater(const char* name, std::function<void()> open);
+  // For windows that appear at once by default (error boxes, the in-place editor, the events log, the
+  // report boxes): now, LateDialogMs later when listed in LateDialogs, never when in MissingDialogs.
+  void ShowNowOrLate(const char* name, std::function<void()> show);
 
   // ---- Log: Logs/orchart.log under the installation folder ----
   void Log(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
@@ -98,6 +101,11 @@ class App {
 
  private:
   void ApplyOptions();
+  // JitterMs: a seeded random 0..JitterMs added to every deferred action's delay (JitterSeed, default 1;
+  // the sequence starts again whenever either value changes, so a failing run can be repeated).
+  int Jitter();
+  std::string lastJitter_;
+  unsigned jitterState_ = 1;
   std::map<UINT_PTR, std::function<void()>> deferred_;
   UINT_PTR nextTimer_ = kFirstDeferredTimer;
   void RestartTimerOnChange(const char* key, std::string& last, UINT_PTR timer);

@@ -95,7 +95,28 @@ int InputsListId() {
              : tsfacts::kInputsListId;
 }
 
+// InputsListClass: the inputs list's class name, "SysListView32" or "SysTabControl32" (the same list).
+std::string InputsListClass() {
+  std::string wanted = App::Get().options.Text("InputsListClass");
+  return EqualNoCase(wanted, WC_TABCONTROLA) ? WC_TABCONTROLA : WC_LISTVIEWA;
+}
+
+// Where the inputs list sits on the inputs page, in dialog units.
+struct DialogArea {
+  short left, top, right, bottom;
+};
+constexpr DialogArea kInputsListArea = {6, 16, 218, 136};
+constexpr DWORD kInputsListStyle =
+    WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+
 void InputsPage::OnInit() {
+  if (InputsListClass() != WC_LISTVIEWA) {
+    RECT area = {kInputsListArea.left, kInputsListArea.top, kInputsListArea.right, kInputsListArea.bottom};
+    MapDialogRect(Hwnd(), &area);
+    CreateListViewNamed(InputsListClass().c_str(), Hwnd(), InputsListId(), area,
+                        kInputsListStyle & ~static_cast<DWORD>(WS_BORDER));
+    SetWindowPos(Item(InputsListId()), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
   list_ = Item(InputsListId());
   SetListColumns(list_, {{"Input Name", 140}, {"Value", 140}});
   ShowInputs();
@@ -121,7 +142,10 @@ LRESULT CALLBACK InputsPage::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
   InputsPage* page = it->second;
   WNDPROC base = page->listProc_;
   if (msg == WM_KEYDOWN && wp == VK_F2) {
-    page->BeginEdit();
+    App::Get().ShowNowOrLate("InPlaceEditor", [hwnd] {
+      auto open = EditorPages().find(hwnd);  // the list may have gone meanwhile
+      if (open != EditorPages().end()) open->second->BeginEdit();
+    });
     return 0;
   }
   if (msg == WM_NCDESTROY) {
@@ -226,9 +250,10 @@ DialogTemplate InputsPageTemplate() {
   DialogTemplate t(tsfacts::kInputsPageTitle, kPageStyle, 284, 170,
                    DialogClasses95() ? tsfacts::kInputsPageClass95 : nullptr);
   t.Add("Static", "Inputs:", -1, WS_VISIBLE, 6, 4, 100, 10);
-  t.Add(WC_LISTVIEWA, "", InputsListId(),
-        WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 6, 16, 212,
-        120);
+  if (InputsListClass() == WC_LISTVIEWA)
+    t.Add(WC_LISTVIEWA, "", InputsListId(), kInputsListStyle, kInputsListArea.left, kInputsListArea.top,
+          static_cast<short>(kInputsListArea.right - kInputsListArea.left),
+          static_cast<short>(kInputsListArea.bottom - kInputsListArea.top));
   t.Add("Button", tsfacts::kOptimizeButtonText, tsfacts::kOptimizeButtonId, WS_VISIBLE | WS_TABSTOP, 224, 16,
         54, 14);
   t.Add("Static", "Select an input and press F2 to change its value; Optimize sets a range to test.", -1,

@@ -31,98 +31,123 @@ std::string Workspace::Name() const {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-bool ParseWorkspace(const std::string& text, std::vector<ChartSettings>& charts, std::string& error) {
-  charts.clear();
-  bool formatSeen = false;
-  ChartSettings* chart = nullptr;
-  std::string intervalText;
-  char kaseUnit = 0;
-  int daysBack = -1;
-  auto finishChart = [&]() -> bool {
-    if (!chart) return true;
-    if (chart->tracks.empty() || chart->tracks[0].symbol.empty()) {
-      error = "chart without a symbol";
-      return false;
+namespace {
+
+// Reads a workspace file's key=value lines into chart settings: the format line first, then "Chart=" lines
+// that each start a chart, followed by that chart's keys.
+class WorkspaceParser {
+ public:
+  WorkspaceParser(std::vector<ChartSettings>& charts, std::string& error) : charts_(charts), error_(error) {}
+
+  bool Parse(const std::string& text) {
+    charts_.clear();
+    size_t pos = 0;
+    while (pos < text.size()) {
+      size_t end = text.find('\n', pos);
+      if (end == std::string::npos) end = text.size();
+      std::string line = Trimmed(text.substr(pos, end - pos));
+      pos = end + 1;
+      if (line.empty() || line[0] == '#' || line[0] == ';') continue;
+      if (!TakeLine(line)) return false;
     }
-    if (!intervalText.empty() && !ReadInterval(intervalText, kaseUnit, chart->tracks[0].interval)) {
-      error = "unknown interval '" + intervalText + "'";
-      return false;
-    }
-    if (daysBack > 0) {
-      chart->range.barsBack = false;
-      chart->range.first = chart->range.LastOrToday().AddDays(-daysBack);
-    }
-    intervalText.clear();
-    kaseUnit = 0;
-    daysBack = -1;
-    return true;
-  };
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    std::string line = Trimmed(text.substr(pos, end - pos));
-    pos = end + 1;
-    if (line.empty() || line[0] == '#' || line[0] == ';') continue;
+    if (!formatSeen_) return Fail(error_, "empty file");
+    return FinishChart();
+  }
+
+ private:
+  bool TakeLine(const std::string& line) {
     size_t eq = line.find('=');
-    if (eq == std::string::npos) {
-      error = "not a key=value line: " + line;
-      return false;
-    }
+    if (eq == std::string::npos) return Fail(error_, "not a key=value line: " + line);
     std::string key = Trimmed(line.substr(0, eq)), value = Trimmed(line.substr(eq + 1));
     std::string k = Lower(key);
-    if (!formatSeen) {
-      if (k != "format" || value != kFormatLine) {
-        error = "not a workspace of this TradeStation";
-        return false;
-      }
-      formatSeen = true;
-      continue;
+    if (!formatSeen_) {
+      if (k != "format" || value != kFormatLine) return Fail(error_, "not a workspace of this TradeStation");
+      formatSeen_ = true;
+      return true;
     }
-    if (k == "chart") {
-      if (!finishChart()) return false;
-      charts.emplace_back();
-      chart = &charts.back();
-      chart->tracks.push_back(DataTrack{"", Interval{}});
-      continue;
-    }
-    if (!chart) continue;  // workspace-wide keys: none yet
+    if (k == "chart") return StartChart();
+    if (!chart_) return true;  // workspace-wide keys: none yet
+    if (k.size() > 4 && k.compare(0, 4, "data") == 0 && isdigit(static_cast<unsigned char>(k[4])))
+      return AddDataTrack(value);
+    return TakeChartKey(key, k, value);
+  }
+
+  bool StartChart() {
+    if (!FinishChart()) return false;
+    charts_.emplace_back();
+    chart_ = &charts_.back();
+    chart_->tracks.push_back(DataTrack{"", Interval{}});
+    return true;
+  }
+
+  // A key of the current chart (`k`: the key in lower case).
+  bool TakeChartKey(const std::string& key, const std::string& k, const std::string& value) {
     if (k == "symbol") {
-      chart->tracks[0].symbol = value;
+      chart_->tracks[0].symbol = value;
     } else if (k == "interval") {
-      intervalText = value;
+      intervalText_ = value;
     } else if (k == "kaseunit") {
-      kaseUnit = value.empty() ? 0 : static_cast<char>(toupper(static_cast<unsigned char>(value[0])));
+      kaseUnit_ = value.empty() ? 0 : static_cast<char>(toupper(static_cast<unsigned char>(value[0])));
     } else if (k == "lastdate") {
-      if (!value.empty() && !Date::Parse(value, chart->range.last))
-        return Fail(error, "bad LastDate " + value);
+      if (!value.empty() && !Date::Parse(value, chart_->range.last))
+        return Fail(error_, "bad LastDate " + value);
     } else if (k == "firstdate") {
-      if (!Date::Parse(value, chart->range.first)) return Fail(error, "bad FirstDate " + value);
-      chart->range.barsBack = false;
+      if (!Date::Parse(value, chart_->range.first)) return Fail(error_, "bad FirstDate " + value);
+      chart_->range.barsBack = false;
     } else if (k == "barsback") {
-      chart->range.barsBack = true;
-      chart->range.bars = std::max(1, atoi(value.c_str()));
+      chart_->range.barsBack = true;
+      chart_->range.bars = std::max(1, atoi(value.c_str()));
     } else if (k == "daysback") {
-      daysBack = std::max(1, atoi(value.c_str()));
+      daysBack_ = std::max(1, atoi(value.c_str()));
     } else if (k == "timezone") {
-      chart->timeZone = value;
+      chart_->timeZone = value;
     } else if (k == "applyrange") {
-      chart->applyRangeToAll = value != "0";
-    } else if (k.size() > 4 && k.compare(0, 4, "data") == 0 && isdigit(static_cast<unsigned char>(k[4]))) {
-      size_t bar = value.find('|');
-      DataTrack track{Trimmed(value.substr(0, bar)), Interval{}};
-      if (bar == std::string::npos || !ParseInterval(Trimmed(value.substr(bar + 1)), track.interval))
-        return Fail(error, "bad data track " + value);
-      chart->tracks.push_back(track);
+      chart_->applyRangeToAll = value != "0";
     } else {
-      chart->extra.emplace_back(key, value);
+      chart_->extra.emplace_back(key, value);
     }
+    return true;
   }
-  if (!formatSeen) {
-    error = "empty file";
-    return false;
+
+  bool AddDataTrack(const std::string& value) {
+    size_t bar = value.find('|');
+    DataTrack track{Trimmed(value.substr(0, bar)), Interval{}};
+    if (bar == std::string::npos || !ParseInterval(Trimmed(value.substr(bar + 1)), track.interval))
+      return Fail(error_, "bad data track " + value);
+    chart_->tracks.push_back(track);
+    return true;
   }
-  return finishChart();
+
+  // The keys that are read together (interval and Kase unit, days back and last date) take effect here.
+  bool FinishChart() {
+    if (!chart_) return true;
+    if (chart_->tracks.empty() || chart_->tracks[0].symbol.empty())
+      return Fail(error_, "chart without a symbol");
+    if (!intervalText_.empty() && !ReadInterval(intervalText_, kaseUnit_, chart_->tracks[0].interval))
+      return Fail(error_, "unknown interval '" + intervalText_ + "'");
+    if (daysBack_ > 0) {
+      chart_->range.barsBack = false;
+      chart_->range.first = chart_->range.LastOrToday().AddDays(-daysBack_);
+    }
+    intervalText_.clear();
+    kaseUnit_ = 0;
+    daysBack_ = -1;
+    return true;
+  }
+
+  std::vector<ChartSettings>& charts_;
+  std::string& error_;
+  bool formatSeen_ = false;
+  ChartSettings* chart_ = nullptr;
+  std::string intervalText_;
+  char kaseUnit_ = 0;
+  int daysBack_ = -1;
+};
+
+}  // namespace
+
+bool ParseWorkspace(const std::string& text, std::vector<ChartSettings>& charts, std::string& error) {
+  return WorkspaceParser(charts, error).Parse(text);
 }
 
 std::string SerializeChart(const ChartSettings& c, int number) {
