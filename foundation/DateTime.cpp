@@ -3,6 +3,7 @@
 #include "foundation/DateTime.h"
 
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -325,7 +326,9 @@ int CZELDateTime::SetDTJul(int julianDay) {
   SetTime(0, 0, 0);
   CZELDateTime today;
   today.SetNow();
-  return julianDay - today.GetJulian();
+  // A day number near int's limits (a damaged text) must not overflow the difference.
+  int64_t moved = static_cast<int64_t>(julianDay) - today.GetJulian();
+  return static_cast<int>(moved < INT_MIN ? INT_MIN : (moved > INT_MAX ? INT_MAX : moved));
 }
 
 int CZELDateTime::SetDTJul(const char* julianDay) {
