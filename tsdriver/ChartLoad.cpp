@@ -387,6 +387,11 @@ int TsDriver::ImportSymbolList(CTxtArray& symbols, CTxt& err, int removeFirst, c
     return -1;
   }
   HWND dialog = FindTsDialog(tsfacts::kInsertSymbolListTitle, m_mainWindow, nullptr, 1);
+  // A dialog that TradeStation is still building (its list not yet filled) is shown once it is ready; two
+  // seconds bound the wait.
+  if (dialog && !IsWindowVisible(dialog))
+    WaitUntil([dialog] { return !IsWindow(dialog) || IsWindowVisible(dialog); }, 2000, 25, &m_abortRequest);
+  if (dialog && !IsWindowVisible(dialog)) dialog = nullptr;
   if (!dialog) {
     err =
         "To import a Symbol List:\r\na) Open Radarscreen\r\nb) Right click on Symbol Column and select "

@@ -55,6 +55,18 @@ HWND FirstDialogTitled(HWND parent, const char* title, TextRule rule) {
   return found.empty() ? nullptr : found.front();
 }
 
+// A shown "#32770" window by title. TradeStation shows its dialogs once their pages and controls exist; a
+// dialog that is still being built is not taken.
+HWND ShownDialogTitled(HWND parent, const char* title, TextRule rule) {
+  WindowQuery q;
+  q.cls = {tsfacts::kDialogClass, TextRule::Exact};
+  q.parent = parent;
+  q.title = title;
+  q.titleRule = rule;
+  q.visibleOnly = true;
+  return FindFirstWindow(q);
+}
+
 // Direct (or, deep, all) "#32770" windows under parent.
 std::vector<HWND> PagesOf(HWND parent, bool deep) {
   WindowQuery q;
@@ -326,7 +338,7 @@ int ChartSetupRun::OpenFormatDialog() {
     for (int send = 0; send < 4 && !d_.Aborted();) {
       if (verboseLevel_ > 1) LogTrace(kLog, 0, "Start Format Dlg (%d), Wait=%d", send, cmdWait);
       d_.SendTsMenuCommand(tsfacts::kCmdFormatSymbol, cmdWait, view_);
-      HWND multi = FirstDialogTitled(d_.MainWindow(), tsfacts::kFormatSymbolsTitle, TextRule::Exact);
+      HWND multi = ShownDialogTitled(d_.MainWindow(), tsfacts::kFormatSymbolsTitle, TextRule::Exact);
       if (verboseLevel_ > 1) LogTrace(kLog, 0, "Multi=%p", AsPtr(multi));
       if (multi) {
         bool counted = true;
@@ -335,11 +347,16 @@ int ChartSetupRun::OpenFormatDialog() {
         if (counted) ++send;
         if (r == 0) continue;  // sent again
       }
-      dialog_ = FirstDialogTitled(d_.MainWindow(), tsfacts::kFormatSymbolTitlePrefix, TextRule::Prefix);
+      // The dialog is looked for until FmtNextWait has passed; then the command is sent again.
+      WaitUntil(
+          [this] {
+            dialog_ = ShownDialogTitled(d_.MainWindow(), tsfacts::kFormatSymbolTitlePrefix, TextRule::Prefix);
+            return dialog_ != nullptr;
+          },
+          nextWait, 25, &d_.AbortRequest());
       if (verbose_) LogTrace(kLog, 0, "FmtMain=%p", AsPtr(dialog_));
       if (dialog_) break;
       if (!multi) ++send;
-      SleepMs(nextWait);
     }
     if (!dialog_) {
       SleepMs(1000);
@@ -398,7 +415,7 @@ int ChartSetupRun::HandleMultiTrack(HWND multi, bool& counted) {
   // The track's own dialog takes a moment to come.
   WaitUntil(
       [this] {
-        return FirstDialogTitled(d_.MainWindow(), tsfacts::kFormatSymbolTitlePrefix, TextRule::Prefix) !=
+        return ShownDialogTitled(d_.MainWindow(), tsfacts::kFormatSymbolTitlePrefix, TextRule::Prefix) !=
                nullptr;
       },
       Setting("FmtNextWait", 1000), 20, &d_.AbortRequest());

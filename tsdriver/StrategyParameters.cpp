@@ -51,10 +51,12 @@ HWND ChartView() {
   return FindFirstWindow(q);
 }
 
-// A "#32770" window by title: under parent (null: any), or owned by ancestor.
+// A shown "#32770" window by title: under parent, or under any parent. TradeStation shows its dialogs once
+// their pages and controls exist, so a dialog that is still being built is not taken.
 HWND DialogTitled(const char* title, HWND parent, bool anyParent) {
   WindowQuery q;
   q.cls = {tsfacts::kDialogClass, TextRule::Exact};
+  q.visibleOnly = true;
   if (!anyParent) q.parent = parent;
   q.title = title;
   q.titleRule = TextRule::Prefix;
@@ -114,14 +116,21 @@ struct StrategyDialogs {
 // The strategies page of the main dialog and its strategy list: 0, or -5 with the text.
 static int FindStrategiesPage(TsDriver& d, StrategyDialogs& s, CTxt& err) {
   int version = d.GetTsVersion();
-  std::vector<HWND> pages = PagesOf(s.main, version >= 95 ? tsfacts::kFormatStrategiesPageClass95 : nullptr);
-  s.strategies = PageTitled(pages, tsfacts::kStrategiesPageTitle);
   HWND list = nullptr;
-  if (s.strategies) {
-    list = version >= 95 ? GetDlgItem(s.main, tsfacts::kStrategyListId95)
-                         : GetDlgItem(s.strategies, tsfacts::kStrategyListId);
-    if (!list) list = GetDlgItem(s.main, tsfacts::kStrategyListId95);
-  }
+  // The dialog's window is there before it has built its pages and list; FmtCmdWait bounds the look.
+  auto found = [&] {
+    std::vector<HWND> pages =
+        PagesOf(s.main, version >= 95 ? tsfacts::kFormatStrategiesPageClass95 : nullptr);
+    s.strategies = PageTitled(pages, tsfacts::kStrategiesPageTitle);
+    list = nullptr;
+    if (s.strategies) {
+      list = version >= 95 ? GetDlgItem(s.main, tsfacts::kStrategyListId95)
+                           : GetDlgItem(s.strategies, tsfacts::kStrategyListId);
+      if (!list) list = GetDlgItem(s.main, tsfacts::kStrategyListId95);
+    }
+    return s.strategies && IsListControl(list);
+  };
+  WaitUntil(found, 2 * Setting("FmtCmdWait", 500) + 500, 25, &d.AbortRequest());
   if (!s.strategies || !IsListControl(list)) {
     err = "Cannot find Format Strategy Dialog";
     return -5;
@@ -576,6 +585,9 @@ int TsDriver::ReadStrategyInputs(CTxtArray& rows, CTxt& err, int dialogOpen, int
   FindMainWindow(text);
   if (rows.GetSize() > 0 &&
       SplitTSMainTitleNoPrefix(m_mainTitle, desktop, workspace, symbol, interval, product) >= 2) {
+    // Version 9 titles begin with the product ("TradeStation 9.5 - "), which the parse without prefixes
+    // would take for the desktop and the desktop for the workspace: the parts come from the stripped title.
+    SplitTSMainTitle(m_mainTitle, desktop, workspace, symbol, interval);
     if (detailed) {
       err.Format("%s|%s|%s|%s|%s|%s|", name.GetData(), workspace.GetData(), symbol.GetData(),
                  interval.GetData(), product.GetData(), desktop.GetData());
