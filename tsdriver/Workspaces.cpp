@@ -77,9 +77,24 @@ HWND ActiveChartWindow(const CTxt& workspaceName, CTxt& title) {
   return nullptr;
 }
 
-HWND FileNameControl(HWND dialog) {
-  HWND edit = GetDlgItem(dialog, tsfacts::kFileNameEditId);
-  return edit ? edit : GetDlgItem(dialog, tsfacts::kFileNameComboId);
+// A control of a dialog that was just found: the dialog's window may exist a moment before its controls.
+HWND WaitForControl(HWND dialog, int id, const AbortRequest* abort) {
+  HWND control = nullptr;
+  WaitUntil([&] { return (control = GetDlgItem(dialog, id)) != nullptr || !IsWindow(dialog); }, 1000, 20,
+            abort);
+  return control;
+}
+
+HWND FileNameControl(HWND dialog, const AbortRequest* abort) {
+  HWND field = nullptr;
+  WaitUntil(
+      [&] {
+        field = GetDlgItem(dialog, tsfacts::kFileNameEditId);
+        if (!field) field = GetDlgItem(dialog, tsfacts::kFileNameComboId);
+        return field != nullptr || !IsWindow(dialog);
+      },
+      1000, 20, abort);
+  return field;
 }
 
 }  // namespace
@@ -114,7 +129,7 @@ int TsDriver::ActivateWorkspace(const char* name, CTxt& err) {
   }
   if (!dialog) return DialogMissing("Cannot find WorkSpace Selection Box", -2, err);
   int result = 0;
-  HWND list = GetDlgItem(dialog, tsfacts::kWorkspaceListId);
+  HWND list = WaitForControl(dialog, tsfacts::kWorkspaceListId, &m_abortRequest);
   if (!list) {
     err = "Cannot find WorkSpace Selection List";
     result = -3;
@@ -178,7 +193,7 @@ int TsDriver::ListOpenWorkspaces(CTxtArray& out, CTxt& err) {
   }
   if (!dialog) return DialogMissing("Cannot find WorkSpace Selection Box", -2, err);
   int result = 0;
-  HWND list = GetDlgItem(dialog, tsfacts::kWorkspaceListId);
+  HWND list = WaitForControl(dialog, tsfacts::kWorkspaceListId, &m_abortRequest);
   bool answered = true;
   if (!list) {
     err = "Cannot find WorkSpace Selection List";
@@ -268,7 +283,7 @@ int TsDriver::CloseErrorBoxAndDialog(HWND box, HWND dialog) {
 
 int TsDriver::SubmitWorkspaceFile(HWND dialog, const CTxt& path, CTxt& err) {
   unsigned before = NotRespondingCount();
-  HWND field = FileNameControl(dialog);
+  HWND field = FileNameControl(dialog, &m_abortRequest);
   if (!field) {
     err.Format("Internal Error2: Didnt find Filename in '%s' Dialog Box", TitleOf(dialog).c_str());
     return -3;
@@ -551,7 +566,7 @@ int TsDriver::SaveWorkspaceByDialog(const CTxt& name, CTxt& out) {
     if (!dialog) Wait(1000);
   }
   if (!dialog) return DialogMissing("Internal Error1: Didnt find 'Save Workspace' Dialog Box", -6, out);
-  HWND field = FileNameControl(dialog);
+  HWND field = FileNameControl(dialog, &m_abortRequest);
   if (!field) {
     out = "Internal Error2: Didnt find Filename in 'Open Workspace' Dialog Box";
     return -7;
