@@ -8,6 +8,7 @@
 
 #include "StandInStrategyHarness.h"
 #include "TestSupport.h"
+#include "execution/ReportLoader.h"
 
 using namespace standin;
 
@@ -62,7 +63,9 @@ TEST(StandInReportTitle, TitleEndsWithTheHeadersDateRange) {
 
   std::string path = ts.Folder() + "/report-title.mht";
   ASSERT_TRUE(SaveReport(ts, report, 'M', path));
-  std::string page = testsupport::ReadFile(path);
+  std::string page;
+  CTxt msg;
+  ASSERT_EQ(LoadReportPage(path.c_str(), page, msg), 0) << msg;
   std::string header = "(" + range[1].str() + " - " + range[2].str() + ")</DIV>";
   EXPECT_NE(page.find(header), std::string::npos) << "the same range as the report's header: " << header;
 }

@@ -1,7 +1,8 @@
 // The stand-in TradeStation's variants of its dialogs under Wine: other last date identifiers, the
 // "Report best test only" box on the strategies page, an inputs list that calls itself "SysTabControl32",
 // the "Incorrect symbol" wording, load error boxes that follow a closed Format Symbol dialog, and the
-// time zone combo that decides whether the "different time zones" box comes.
+// time zone combo that decides whether the "different time zones" box comes, and date fields that take
+// only typed digits.
 #include <windows.h>
 // commctrl.h needs the types of windows.h
 #include <commctrl.h>
@@ -131,8 +132,9 @@ TEST(StandInVariants, InputsListNamedSysTabControl32AnswersAndEditsLikeAListView
   SelectRowByKeys(in.list, 1);
   ASSERT_TRUE(TypeInPlace(in.list, "21"));
   // The dialogs' real tab controls are still tab controls.
-  HWND tab = FindDescendant(in.dialog, "SysTabControl32");
-  ASSERT_TRUE(tab);
+  std::vector<HWND> tabs = ChildrenOfClass(in.dialog, "SysTabControl32");
+  ASSERT_EQ(tabs.size(), 1u);
+  HWND tab = tabs[0];
   EXPECT_NE(tab, in.list);
   EXPECT_EQ(SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0), 2) << "Inputs and Properties";
   ConfirmStrategies(in, s);
@@ -240,4 +242,28 @@ TEST(StandInTimeZone, WithoutTheComboOptionEveryOkClashes) {
   SendMessageA(GetDlgItem(f.page, 6589), CB_SETCURSEL, 0, 0);
   PostClick(f.dialog, IDOK);
   EXPECT_TRUE(WaitTop(ts.Pid(), "#32770", "Chart Analysis"));
+}
+
+TEST(StandInDateFields, TextsFromOutsideAreRefusedOnlyTypedDigitsCount) {
+  StandIn ts(WithArgs({}, "Strict=1\n"));
+  ASSERT_TRUE(ts.Main());
+  FormatDialog f = OpenFormatSymbol(ts);
+  ASSERT_TRUE(f.page);
+  HWND last = GetDlgItem(f.page, 6531);
+  ASSERT_TRUE(last);
+  EXPECT_EQ(TextOf(last), "12/14/2012");
+  EXPECT_EQ(SendMessageA(last, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("12/10/2012")), FALSE);
+  EXPECT_EQ(TextOf(last), "12/14/2012") << "WM_SETTEXT from another program changes nothing";
+  TypeDate(last, 12, 10, 2012);
+  EXPECT_TRUE(WaitFor([&] { return TextOf(last) == "12/10/2012"; })) << TextOf(last);
+}
+
+TEST(StandInDateFields, WithoutTheOptionATextFromOutsideSetsTheDate) {
+  StandIn ts;
+  ASSERT_TRUE(ts.Main());
+  FormatDialog f = OpenFormatSymbol(ts);
+  ASSERT_TRUE(f.page);
+  HWND last = GetDlgItem(f.page, 6531);
+  EXPECT_EQ(SendMessageA(last, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("12/10/2012")), TRUE);
+  EXPECT_EQ(TextOf(last), "12/10/2012");
 }

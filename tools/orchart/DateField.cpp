@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "StandIn.h"
+
 namespace orchart {
 namespace {
 
@@ -134,6 +136,12 @@ LRESULT CALLBACK DateFieldProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETTEXT: {
+      // DateFieldsTypedOnly: a text sent by another thread or program is refused; only typed digits
+      // (and the stand-in's own settings) change the date.
+      if (App::Get().options.Flag("DateFieldsTypedOnly") && InSendMessageEx(nullptr) != ISMEX_NOSEND) {
+        App::Get().Log("date field: text from outside ignored");
+        return FALSE;
+      }
       Date d;
       if (!s || !lp || !Date::Parse(reinterpret_cast<const char*>(lp), d)) return FALSE;
       s->date = d;

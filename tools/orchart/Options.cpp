@@ -21,7 +21,7 @@ const StrictKey kStrictKeys[] = {
     {"TimeZoneFromCombo", "1"},  {"StrictCommandTargets", "1"},
     {"ModalPopups", "1"},        {"ReportTitleRange", "1"},
     {"CachedLoadNoLog", "1"},    {"AbortStartMs", "300"},
-    {"RecalcMs", "500"},
+    {"RecalcMs", "500"},         {"DateFieldsTypedOnly", "1"},
 };
 
 std::map<std::string, std::string> ParseKeyValueLines(const std::string& text, bool lowerKeys) {

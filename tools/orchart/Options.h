@@ -82,6 +82,8 @@
 //                          the "Saving Performance" box goes after the last
 //   CachedLoadNoLog=0      [strict] 1: a chart load whose data are all in the cache (before 9.1) writes no
 //                          download log lines (the cache files are written as before)
+//   DateFieldsTypedOnly=0  [strict] 1: the date fields refuse WM_SETTEXT sent from another program; only
+//                          typed digits (WM_CHAR field by field) change them
 //   ReportTitleRange=0     [strict] 1: the performance report window's title ends with the date range of
 //                          its header, " (M/D/YYYY - M/D/YYYY)" (the saved page's title stays without)
 //   SymbolList=NAME        opens "Insert Symbol List" for that list whenever the value changes (DJIA,

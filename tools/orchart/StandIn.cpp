@@ -201,7 +201,14 @@ void App::ApplyOptions() {
   // "Now" in HangAt or ChartingEndsAt acts once each time the list changes, after this message: the
   // sender of the reload request gets its answer first.
   std::string hangAt = options.Text("HangAt"), chartingEndsAt = options.Text("ChartingEndsAt");
-  if (hangAt != lastHangAt_ && options.ListHas("HangAt", "Now")) After(0, [this] { Hang("Now"); });
+  // The change may have been seen by the control file poll just before the test's reload request came:
+  // the hang waits a moment and answers a request already waiting before it starts.
+  if (hangAt != lastHangAt_ && options.ListHas("HangAt", "Now"))
+    After(100, [this] {
+      MSG pending;
+      PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+      Hang("Now");
+    });
   if (chartingEndsAt != lastChartingEndsAt_ && options.ListHas("ChartingEndsAt", "Now"))
     After(0, [this] { EndCharting("Now"); });
   lastHangAt_ = hangAt;
