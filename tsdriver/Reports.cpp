@@ -328,25 +328,25 @@ int ReportSaving::ConfirmAndWait(HWND dialog, const CTxt& fileName, const CTxt& 
 
 int TsDriver::FindAbortButton(int mode) {
   if (!m_mainWindow || !IsWindow(m_mainWindow)) return -4;
-  WindowQuery q;
-  q.cls = {tsfacts::kButtonClass, TextRule::Exact};
-  q.title = tsfacts::kAbortButtonText;
-  q.titleRule = TextRule::Exact;
   if (mode == 0 || mode == 100) {
-    q.parent = m_mainWindow;
+    WindowQuery q;
+    q.cls = {tsfacts::kButtonClass, TextRule::Exact};
+    q.title = tsfacts::kAbortButtonText;
+    q.titleRule = TextRule::Exact;
+    q.ancestor = m_mainWindow;
     if (HWND button = FindFirstWindow(q)) {
       m_abortButton = button;
       return 0;
     }
     if (mode == 0) return -5;
   }
-  q.parent = nullptr;
-  for (HWND button : FindWindows(q)) {
-    if (!DescendsFrom(button, m_mainWindow) && !SameLow16(GetWindow(button, GW_OWNER), m_mainWindow)) {
-      // A progress pop-up owned by the main window counts as one of its windows.
-      HWND top = GetAncestor(button, GA_ROOT);
-      if (!top || !SameLow16(GetWindow(top, GW_OWNER), m_mainWindow)) continue;
-    }
+  // Every window: the progress may also sit in a pop-up that the main window owns.
+  for (HWND button : AllWindows()) {
+    if (CompareNoCase(ClassNameOf(button).c_str(), tsfacts::kButtonClass) != 0) continue;
+    if (CompareNoCase(TitleOf(button).c_str(), tsfacts::kAbortButtonText) != 0) continue;
+    HWND top = GetAncestor(button, GA_ROOT);
+    if (!DescendsFrom(button, m_mainWindow) && !(top && SameLow16(GetWindow(top, GW_OWNER), m_mainWindow)))
+      continue;
     m_abortButton = button;
     return 0;
   }
