@@ -167,7 +167,7 @@ class TsDriver {
   HWND FindReportWindow(CTxt& title, CTxt& err, const char* part);
   // Saves the found report window: type 'M' web archive, 'X' spreadsheet, 'C' optimisation list export.
   // 0 saved (outName), 1 no save dialog (no trades), -1 no report window, -3 numbered names used up,
-  // -10 no file name box, -11 the file did not appear, kTsNotResponding.
+  // -10 no file name box, -11 the file did not appear, -12 an immediate abort, kTsNotResponding.
   int SaveReport(CTxt& outName, CTxt& err, const char* name, char type);
   int SaveReportWithRetry(CTxt& outName, CTxt& err, const char* name, char type);
   // The step's Strategy Performance Report by SaveOptMode (mode), and its optimisation list: 0 done, -1 the
