@@ -240,7 +240,8 @@ int CTxtArray::LoadFromLB(HWND__* hwnd, CTxt& msg) {
 int CTxtArray::LoadFromLC(HWND__* hwnd, CTxt& msgOrSelect, int columns) {
   const int wish = std::atoi(msgOrSelect);  // 1-based row to select; 0 or less: none
   RemoveAll();
-  if (!HasClass(hwnd, "SysListView32")) {
+  // TradeStation's inputs list may call itself "SysTabControl32" while answering as a list view.
+  if (!HasClass(hwnd, "SysListView32") && !HasClass(hwnd, "SysTabControl32")) {
     msgOrSelect.Format("HWND %p not SysListView32", static_cast<void*>(hwnd));
     return -1;
   }

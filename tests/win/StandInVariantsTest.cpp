@@ -11,6 +11,7 @@
 #include "StandInHarness.h"
 #include "StandInStrategyHarness.h"
 #include "TestSupport.h"
+#include "foundation/TxtArray.h"
 
 using namespace standin;
 
@@ -129,6 +130,9 @@ TEST(StandInVariants, InputsListNamedSysTabControl32AnswersAndEditsLikeAListView
   ASSERT_TRUE(header) << "the list has a header";
   EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 2);
   EXPECT_EQ(SendMessageA(in.list, LVM_GETITEMCOUNT, 0, 0), 4) << "list view messages work";
+  CTxtArray read;
+  CTxt msg;
+  EXPECT_EQ(read.LoadFromLC(in.list, msg, 2), 4) << "the list reader takes it too: " << msg.ToStd();
   SelectRowByKeys(in.list, 1);
   ASSERT_TRUE(TypeInPlace(in.list, "21"));
   // The dialogs' real tab controls are still tab controls.
