@@ -120,6 +120,7 @@ int SequenceRunner::RunDefinition(const char* definitionPath, const char* baseFo
       std::lock_guard<std::mutex> guard(m_lock);
       m_workspace = seed;
     }
+    m_driver.SetCurrentWorkspace(seed.c_str());
     CTxt name;
     strfld(static_cast<const char*>(test) + 4, '|', 1, 1, name);
     name.Trim(' ');
@@ -219,8 +220,11 @@ int SequenceRunner::CopyInitialWorkspace(CTxt& resultText) {
                       static_cast<const char*>(workspace), copy.c_str());
     return -1;
   }
-  std::lock_guard<std::mutex> guard(m_lock);
-  m_workspace = copy;
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_workspace = copy;
+  }
+  m_driver.SetCurrentWorkspace(copy.c_str());
   return 0;
 }
 

@@ -44,6 +44,8 @@ class StepDriver {
   // What the steps need to know of the run.
   virtual void SetRunScript(const RunScript* script) = 0;
   virtual void SetRunFolder(const char* folder) = 0;
+  // The run's workspace (its copy in the run folder): the steps name their result files after its folder.
+  virtual void SetCurrentWorkspace(const char* path) = 0;
   virtual void SetCurrentStep(int index) = 0;
   virtual int PermutationCount() = 0;
 

@@ -86,6 +86,7 @@ class ScriptedDriver : public StepDriver {
   }
   void SetRunScript(const RunScript*) override {}
   void SetRunFolder(const char* folder) override { runFolder = folder; }
+  void SetCurrentWorkspace(const char* path) override { workspace = path; }
   void SetCurrentStep(int index) override { currentStep_ = index; }
   int PermutationCount() override { return 24; }
   bool Wait(int ms) override {
@@ -97,6 +98,7 @@ class ScriptedDriver : public StepDriver {
 
   std::function<void(int ms)> onWait;
   std::string runFolder;
+  std::string workspace;
 
   int Attempts(int step) { return attempts[step]; }
   int StepCalls() const {
@@ -184,6 +186,7 @@ TEST_F(Runner, CompletedRunFillsItsFolderAndSecondRunGetsTheNextOne) {
   EXPECT_EQ(4, CountOf(driver.waits, 2000)) << "FmtNextSymWait after every optimised step";
   EXPECT_EQ((std::vector<int>{1, 0, 0, 0}), driver.checkMaximised);
   EXPECT_EQ("open " + first + "/Chart.tsw", driver.calls[0]);
+  EXPECT_EQ(first + "/Chart.tsw", driver.workspace) << "the steps' files go beside the workspace copy";
   RunState state;
   CTxt err;
   ASSERT_EQ(1, ReadRunState(first.c_str(), state, err));
