@@ -81,6 +81,7 @@ void SequenceRunner::ResetRequests() {
 
 int SequenceRunner::Run(const char* definitionPath, const char* baseFolder, CTxt& resultText) {
   ResetRequests();
+  m_failedScripts = 0;
   if (!m_driver.FindMainWindow(resultText)) return kRunNoTradeStation;
   CTxt tsFolder;
   if (m_driver.GetTsBaseFolder(tsFolder) < 0) {
@@ -487,6 +488,7 @@ int SequenceRunner::RunListScript(const char* definitionPath, const char* baseFo
       break;
     }
   }
+  m_failedScripts = errors;
   if (errors)
     resultText.Format("%d Scripts processed (%d Errors) (%s):\r\n", processed, errors,
                       static_cast<const char*>(value));

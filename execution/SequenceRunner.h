@@ -73,6 +73,8 @@ class SequenceRunner {
   void SetChartsOnly(bool chartsOnly) { m_chartsOnly = chartsOnly ? 1 : 0; }
   std::string RunFolder() const;
   int CurrentStep() const { return m_currentStep.load(); }  // index, -1 when idle
+  // The definitions of the last list script that ended with an error (0 after a single definition).
+  int FailedScripts() const { return m_failedScripts.load(); }
 
  private:
   int RunDefinition(const char* definitionPath, const char* baseFolder, CTxt& resultText);
@@ -114,6 +116,7 @@ class SequenceRunner {
   std::atomic<int> m_currentStep{-1};
   std::atomic<int> m_multiScriptIndex{-1};
   std::atomic<int> m_chartsOnly{0};
+  std::atomic<int> m_failedScripts{0};
   std::thread m_errorWatch;
   std::atomic<bool> m_stopWatch{false};
 };
