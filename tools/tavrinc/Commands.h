@@ -18,3 +18,8 @@ struct CommandRegistration {
 
 // Prints text to standard output with '\n' line ends (CR LF of stored files is normalised).
 void PrintText(const char* text);
+
+// The definition's folder stands for the program folder (settings and symbol lists are found there).
+void UseDefinitionFolder(const char* definitionPath);
+// Prints a message of the product (CR LF normalised) to standard error.
+void PrintError(const char* text);

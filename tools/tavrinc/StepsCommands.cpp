@@ -16,15 +16,6 @@
 
 namespace {
 
-void UseFolderOf(const char* definitionPath) {
-  CTxt path(definitionPath), folder;
-  path.MakeFn();
-  path.GetFileTxt(4, folder);
-  folder.MakeFn();
-  if (folder.IsEmpty()) CurrentFolder(folder);
-  Settings::OverrideAppFolder(folder);
-}
-
 // Writes the file's bytes unchanged (CR LF kept), so that the output is exactly what the file holds.
 void PrintFileBytes(const CTxt& text) {
 #if defined(_WIN32)
@@ -38,7 +29,7 @@ int ListSteps(const std::vector<const char*>& args) {
     std::fprintf(stderr, "usage: tavrinc steps DEFINITION\n");
     return 2;
   }
-  UseFolderOf(args[0]);
+  UseDefinitionFolder(args[0]);
   CTxtArray lines;
   CTxt message;
   int steps = WriteStepList(args[0], lines, message, 0);
@@ -78,3 +69,12 @@ CommandRegistration stepsRegistration({"steps", "DEFINITION", ListSteps});
 CommandRegistration markRegistration({"mark", "DEFINITION", ShowMark});
 
 }  // namespace
+
+void UseDefinitionFolder(const char* definitionPath) {
+  CTxt path(definitionPath), folder;
+  path.MakeFn();
+  path.GetFileTxt(4, folder);
+  folder.MakeFn();
+  if (folder.IsEmpty()) CurrentFolder(folder);
+  Settings::OverrideAppFolder(folder);
+}

@@ -20,6 +20,13 @@ void PrintText(const char* text) {
   if (!out.empty() && out.back() != '\n') std::fputc('\n', stdout);
 }
 
+void PrintError(const char* text) {
+  std::string out;
+  for (const char* p = text; *p; ++p)
+    if (*p != '\r') out += *p;
+  std::fprintf(stderr, "%s\n", out.c_str());
+}
+
 namespace {
 
 int Usage() {
