@@ -192,11 +192,12 @@ std::string ResolveDefinitionPath(const std::string& value, const std::string& p
   std::string withExtension = value + "." + kDefinitionExtension;
   for (const std::string& candidate :
        {value, withExtension, programFolder + value, programFolder + withExtension}) {
-    if (IsFolder(candidate.c_str()) == 0) {
-      CTxt path(candidate.c_str());
-      path.MakeFn();
-      return path.ToStd();
-    }
+    if (IsFolder(candidate.c_str()) != 0) continue;
+    char full[MAX_PATH] = "";
+    DWORD n = GetFullPathNameA(candidate.c_str(), MAX_PATH, full, nullptr);
+    CTxt path(n > 0 && n < MAX_PATH ? full : candidate.c_str());
+    path.MakeFn();
+    return path.ToStd();
   }
   return "";
 }

@@ -432,8 +432,10 @@ int TsDriver::LoadPass(const CTxt& path, bool skipConfirm, int pass, int passes,
       }
       m_chartLoadWaits->WaitForDownloadToComplete(*this, symbol, err, 0);
     }
+    // The load wait lasts at least ChartLoadMinSec (10 s; a fast stand-in for TradeStation needs less).
+    int floor = Setting("ChartLoadMinSec", 10);
     int seconds = Setting("ChartWaitForLoad", 10);
-    m_chartLoadWaits->WaitForSymbolToLoad(*this, symbol, kind, err, seconds < 10 ? 10 : seconds);
+    m_chartLoadWaits->WaitForSymbolToLoad(*this, symbol, kind, err, seconds < floor ? floor : seconds);
     m_chartWindow = chart;
     return 0;
   }
