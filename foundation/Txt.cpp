@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -152,17 +153,18 @@ struct FieldSpan {
 };
 const int kMaxDelimiters = 10000;
 
-std::vector<FieldSpan> SplitFields(const char* text, char delim, int maxDelimiters) {
-  std::vector<FieldSpan> fields;
-  int count = CountFields(text, delim);
-  if (count == 0) return fields;
+// Calls visit(number, span) for each of the count fields CountFields gave, in order (numbers from 1), until
+// it returns false; after maxDelimiters delimiters the last field visited holds the rest of the text.
+template <class Visit>
+void VisitFields(const char* text, char delim, int count, int maxDelimiters, Visit visit) {
+  if (count == 0) return;
   int i = 0;
   if (delim == ' ')
     while (text[i] == ' ') ++i;
-  int start = i, delimiters = 0;
-  while (text[i] && static_cast<int>(fields.size()) + 1 < count) {
+  int start = i, delimiters = 0, visited = 0;
+  while (text[i] && visited + 1 < count) {
     if (text[i] == delim && delimiters < maxDelimiters) {
-      fields.push_back({start, i});
+      if (!visit(++visited, FieldSpan{start, i})) return;
       ++delimiters;
       if (delim == ' ')
         while (text[i + 1] == ' ') ++i;
@@ -173,8 +175,33 @@ std::vector<FieldSpan> SplitFields(const char* text, char delim, int maxDelimite
   // The last counted field runs to the next delimiter or the end of the text.
   int end = start;
   while (text[end] && !(text[end] == delim && delimiters < maxDelimiters)) ++end;
-  fields.push_back({start, end});
+  visit(visited + 1, FieldSpan{start, end});
+}
+
+std::vector<FieldSpan> SplitFields(const char* text, char delim, int maxDelimiters) {
+  std::vector<FieldSpan> fields;
+  VisitFields(text, delim, CountFields(text, delim), maxDelimiters, [&fields](int, FieldSpan span) {
+    fields.push_back(span);
+    return true;
+  });
   return fields;
+}
+
+// The number of fields strfld sees: every field CountFields counts up to the one that holds the rest.
+int FieldCount(const char* text, char delim) {
+  return std::min(CountFields(text, delim), kMaxDelimiters + 1);
+}
+
+// The characters strfld copies: from the start of field first to the end of field last (counted from 1,
+// first <= last <= count, count as FieldCount gave it); no list of the fields is built.
+FieldSpan FieldRange(const char* text, char delim, int count, int first, int last) {
+  FieldSpan range{0, 0};
+  VisitFields(text, delim, count, kMaxDelimiters, [&](int number, FieldSpan span) {
+    if (number == first) range.start = span.start;
+    range.end = span.end;
+    return number < last;
+  });
+  return range;
 }
 
 }  // namespace
@@ -1333,8 +1360,11 @@ std::string TrimBlanks(const std::string& text) {
 
 int FindNoCase(const char* text, const char* pattern) {
   if (!text || !pattern) return -1;
+  if (!*pattern) return *text ? 0 : -1;
+  // Only where the first character matches is the whole pattern compared.
+  const char first = ToUpper(*pattern);
   for (int i = 0; text[i]; ++i)
-    if (CompareNoCase(pattern, text + i, 2) == 0) return i;
+    if (ToUpper(text[i]) == first && CompareNoCase(pattern, text + i, 2) == 0) return i;
   return -1;
 }
 
@@ -1405,17 +1435,15 @@ int strfld(const char* text, char delim, int first, int last, CTxt& out) {
     out.MakeEmpty();
     return 0;
   }
-  std::vector<FieldSpan> fields = SplitFields(text, delim, kMaxDelimiters);
-  int count = static_cast<int>(fields.size()), code = 0;
+  int count = FieldCount(text, delim), code = 0;
   if (!ResolveFieldRange(count, first, last, code)) {
     out.MakeEmpty();
     return code;
   }
-  int start = fields[static_cast<size_t>(first - 1)].start;
-  int end = fields[static_cast<size_t>(last - 1)].end;
-  std::string result(text + start, static_cast<size_t>(end - start));
-  if (!result.empty() && result.back() == delim) result.pop_back();
-  out.SetTxt(result.c_str());
+  FieldSpan range = FieldRange(text, delim, count, first, last);
+  int n = range.end - range.start;
+  if (n > 0 && text[range.start + n - 1] == delim) --n;
+  out.ReadFromRam(text + range.start, n);  // copes with text inside out's own buffer
   return out.GetLength();
 }
 
@@ -1423,12 +1451,11 @@ int strfld(const char* text, char delim, int first, int last, char* out, int out
   if (!out || outSize < 1) return 0;
   out[0] = '\0';
   if (!text) return 0;
-  std::vector<FieldSpan> fields = SplitFields(text, delim, kMaxDelimiters);
-  int count = static_cast<int>(fields.size()), code = 0;
+  int count = FieldCount(text, delim), code = 0;
   if (!ResolveFieldRange(count, first, last, code)) return code;
-  int start = fields[static_cast<size_t>(first - 1)].start;
-  int end = fields[static_cast<size_t>(last - 1)].end;
-  int n = end - start;
+  FieldSpan range = FieldRange(text, delim, count, first, last);
+  int start = range.start;
+  int n = range.end - start;
   if (n > outSize - 1) n = outSize - 1;
   if (n > 0 && text[start + n - 1] == delim) --n;
   memcpy(out, text + start, static_cast<size_t>(n));

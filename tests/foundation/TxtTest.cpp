@@ -196,6 +196,12 @@ TEST(TxtFreeFunctions, CompareNoCaseModes) {
   EXPECT_EQ(CompareNoCase("\xE9", "\xC9", 1), 1);  // bytes above 127 have no case
   EXPECT_EQ(FindNoCase("xxAbC", "abc"), 2);
   EXPECT_EQ(FindNoCase("xxAb", "abc"), -1);
+  EXPECT_EQ(FindNoCase("aAaB", "AAB"), 1) << "a partial match does not hide the next start";
+  EXPECT_EQ(FindNoCase("abc", ""), 0);
+  EXPECT_EQ(FindNoCase("", ""), -1);
+  EXPECT_EQ(FindNoCase("", "a"), -1);
+  EXPECT_EQ(FindNoCase(nullptr, "a"), -1);
+  EXPECT_EQ(FindNoCase("\xE9t\xC9", "\xC9"), 2);
   EXPECT_EQ(FindCharInList('b', "abc"), 1);
   EXPECT_EQ(FindCharInList('z', "abc"), -1);
   EXPECT_EQ(FindCharInList('a', ""), -1);
@@ -248,6 +254,24 @@ TEST(TxtFreeFunctions, StrfldFieldRanges) {
   EXPECT_EQ(GetFieldInt("1|22|x", '|', 2), 22);
   EXPECT_EQ(GetFieldInt("1||x", '|', 2), 0);
   EXPECT_DOUBLE_EQ(GetFieldFloat("1|2.5", '|', 2), 2.5);
+}
+
+// Beyond 10000 delimiters the fields are no longer split: the last field holds the rest of the text, and
+// every field number, the last (99) too, stays inside the fields there are.
+TEST(TxtFreeFunctions, StrfldOnMoreFieldsThanItSplits) {
+  std::string text = "0";
+  for (int i = 1; i <= 10005; ++i) text += "|" + std::to_string(i);
+  EXPECT_EQ(CountFields(text.c_str(), '|'), 10006);
+  EXPECT_EQ(Field(text.c_str(), '|', 10000, 0), "9999");
+  const std::string rest = "10000|10001|10002|10003|10004|10005";
+  EXPECT_EQ(Field(text.c_str(), '|', 10001, 0), rest);
+  EXPECT_EQ(Field(text.c_str(), '|', 99, 0), rest);
+  EXPECT_EQ(Field(text.c_str(), '|', 10003, 0), "") << "beyond the split fields";
+  EXPECT_EQ(Field(text.c_str(), '|', -1, 0), rest);
+  CTxt out;
+  EXPECT_EQ(strfld(text.c_str(), '|', 9999, 10006, out), static_cast<int>(("9998|9999|" + rest).size()));
+  EXPECT_EQ(S(out), "9998|9999|" + rest);
+  EXPECT_EQ(GetFieldInt(text.c_str(), '|', 10000), 9999);
 }
 
 // --- Editing
