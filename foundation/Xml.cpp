@@ -772,8 +772,9 @@ RootPlainNode::~RootPlainNode() {
 }
 
 PlainNode* RootPlainNode::NewNode(int parentID) {
-  if (m_usedInLastBlock == kNodeBlock) {
-    m_blocks.emplace_back(new PlainNode[kNodeBlock]);
+  if (m_usedInLastBlock == m_lastBlockSize) {
+    m_lastBlockSize = m_blocks.empty() ? kFirstNodeBlock : std::min(2 * m_lastBlockSize, kNodeBlock);
+    m_blocks.emplace_back(new PlainNode[static_cast<size_t>(m_lastBlockSize)]);
     m_usedInLastBlock = 0;
   }
   PlainNode* node = &m_blocks.back()[static_cast<size_t>(m_usedInLastBlock++)];
@@ -845,7 +846,8 @@ void RootPlainNode::ReleaseAllNodes() {
       if (node) m_onDelete(node);
   m_nodes.clear();
   m_blocks.clear();
-  m_usedInLastBlock = kNodeBlock;
+  m_lastBlockSize = 0;
+  m_usedInLastBlock = 0;
   m_children.clear();
   m_nest = 0;
 }
@@ -872,9 +874,15 @@ std::string Without(const char* text, const char* skip) {
   return kept;
 }
 
-// Content and text compared with the characters of skip left out of both, ignoring case.
+// Content and text compared with the characters of skip left out of both, ignoring case (in place: the
+// searches below run it on every node of a page).
 bool EqualSkipping(const char* content, const char* text, const char* skip) {
-  return CompareNoCase(Without(content, skip).c_str(), Without(text, skip).c_str(), 1) == 0;
+  for (;; ++content, ++text) {
+    while (*content && strchr(skip, *content)) ++content;
+    while (*text && strchr(skip, *text)) ++text;
+    if (!*content || !*text) return !*content && !*text;
+    if (Upper(*content) != Upper(*text)) return false;
+  }
 }
 
 bool ContainsSkipping(const char* content, const char* text, const char* skip) {
@@ -1083,7 +1091,7 @@ class HtmTokenizer {
 int RootPlainNode::LoadHTM(const char* text, size_t length, CTxt& msg) {
   ReleaseAllNodes();
   msg.MakeEmpty();
-  m_nodes.reserve(kNodeBlock);
+  m_nodes.reserve(kFirstNodeBlock);
   if (!text) return 0;
   HtmTokenizer(*this).Run(text, length);
   return GetNumNode();

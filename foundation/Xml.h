@@ -280,11 +280,14 @@ class RootPlainNode : public PlainNode {
   int Index(int from) const { return from < 0 ? 0 : from; }
   int End(int to) const;
 
-  // Nodes live in blocks of kNodeBlock (never moved, so node pointers stay valid); m_nodes[id - 1] points
-  // at node id, or is null once the node is deleted.
-  static constexpr int kNodeBlock = 1000;
+  // Nodes live in blocks (never moved, so node pointers stay valid), the first of kFirstNodeBlock nodes and
+  // each next one twice the size, up to kNodeBlock: a small page builds no more nodes than it holds.
+  // m_nodes[id - 1] points at node id, or is null once the node is deleted.
+  static constexpr int kFirstNodeBlock = 16;
+  static constexpr int kNodeBlock = 1024;
   std::vector<std::unique_ptr<PlainNode[]>> m_blocks;
-  int m_usedInLastBlock = kNodeBlock;
+  int m_lastBlockSize = 0;
+  int m_usedInLastBlock = 0;
   std::vector<PlainNode*> m_nodes;
   DeleteNodeFunc m_onDelete = nullptr;
 };

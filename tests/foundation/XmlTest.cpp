@@ -320,6 +320,32 @@ TEST(HtmlTokenizer, SearchesOfTheFlatList) {
   EXPECT_EQ(3, root.FindTag("td", 2, 4));
 }
 
+// Nodes are made in blocks that grow with the page: every node keeps its place (and a pointer to it stays
+// good) while more are added, and a root that loads page after page starts afresh each time.
+TEST(HtmlTokenizer, LargePagesKeepEveryNodeInPlaceAndRootsLoadAgain) {
+  std::string big;
+  for (int i = 0; i < 2500; ++i) big += "<td>" + std::to_string(i) + "</td>";
+  RootPlainNode root;
+  CTxt msg;
+  ASSERT_EQ(5000, root.LoadHTM(big.c_str(), msg));
+  PlainNode* first = root.GetNode(1);
+  PlainNode* added = root.AddNodeToRootList(0);
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(5001, added->GetPlainID());
+  EXPECT_EQ(first, root.GetNode(1));
+  for (int id = 1; id <= 5000; id += 2) {
+    ASSERT_EQ(id, root.GetNode(id)->GetPlainID());
+    ASSERT_EQ(std::to_string((id - 1) / 2), std::string(root.GetNode(id)->GetContent()));
+    ASSERT_EQ(id + 1, root.GetNode(id)->GetParentID());
+  }
+  EXPECT_EQ(2, root.LoadHTM("<b>x</b>", msg));
+  EXPECT_EQ(nullptr, root.GetNode(3));
+  EXPECT_EQ(2, root.GetNode(1)->GetParentID());
+  ASSERT_EQ(5000, root.LoadHTM(big.c_str(), msg));
+  EXPECT_EQ("2499", std::string(root.GetNode(4999)->GetContent()));
+  EXPECT_EQ(4999, root.GetNode(5000)->GetParentID());
+}
+
 TEST(HtmlTokenizer, LoadFileReportsUnreadableFiles) {
   std::string dir = testsupport::ScratchFolder();
   RootPlainNode root;
