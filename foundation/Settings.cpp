@@ -205,19 +205,96 @@ std::string IniPathFor(const char* iniFile) {
 
 // --- Raw reading and writing -------------------------------------------------------------------
 
+// --- Searching the file's text in place --------------------------------------------------------
+// Every getter reads the whole file afresh (another program or another instance may have changed it), so
+// the search walks the text as it was read, line by line, without copying a line: the same lines, sections
+// and keys as the line list above, found in one pass.
+
+// A line of the text without its line end (one '\r' before the '\n' belongs to the end).
+struct LineView {
+  const char* begin;
+  const char* end;
+};
+
+// The text's next line from at (at < stop); at moves past its line end.
+LineView NextLine(const char*& at, const char* stop) {
+  const char* begin = at;
+  const char* nl = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(stop - at)));
+  const char* end = nl ? nl : stop;
+  at = nl ? nl + 1 : stop;
+  if (end > begin && end[-1] == '\r') --end;
+  return {begin, end};
+}
+
+LineView TrimmedView(LineView v) {
+  while (v.begin < v.end && (*v.begin == ' ' || *v.begin == '\t')) ++v.begin;
+  while (v.end > v.begin && (v.end[-1] == ' ' || v.end[-1] == '\t')) --v.end;
+  return v;
+}
+
+// EqualNoCase of the view's text taken as a C string (it ends at a NUL byte) and name.
+bool ViewEqualNoCase(LineView v, const char* name) {
+  if (!name) return false;
+  const char* nul =
+      static_cast<const char*>(std::memchr(v.begin, '\0', static_cast<size_t>(v.end - v.begin)));
+  if (nul) v.end = nul;
+  // name as a prefix of the text from the view's start, of the view's length: exactly the view's text.
+  return std::strlen(name) == static_cast<size_t>(v.end - v.begin) && CompareNoCase(name, v.begin, 2) == 0;
+}
+
+// As IsSectionLine: a line whose first non-blank is '['; name is the text up to the first ']', trimmed.
+bool SectionOf(LineView line, LineView* name) {
+  LineView t = TrimmedView(line);
+  if (t.begin == t.end || *t.begin != '[') return false;
+  const char* close =
+      static_cast<const char*>(std::memchr(t.begin, ']', static_cast<size_t>(t.end - t.begin)));
+  *name = TrimmedView({t.begin + 1, close ? close : t.end});
+  return true;
+}
+
+// As SplitKeyLine: the key and value of a "key=value" line whose key is neither empty nor a comment.
+bool KeyOf(LineView line, LineView* key, LineView* value) {
+  const char* eq =
+      static_cast<const char*>(std::memchr(line.begin, '=', static_cast<size_t>(line.end - line.begin)));
+  if (!eq) return false;
+  *key = TrimmedView({line.begin, eq});
+  if (key->begin == key->end || *key->begin == ';') return false;
+  *value = TrimmedView({eq + 1, line.end});
+  return true;
+}
+
+// The value of key in the first section named section, as FindSection and FindKey find it.
+bool FindStored(const std::string& all, const char* section, const char* key, std::string* value) {
+  const char* at = all.data();
+  const char* stop = at + all.size();
+  LineView name{at, at}, k{at, at}, v{at, at};
+  bool inSection = false;
+  while (at < stop && !inSection)
+    inSection = SectionOf(NextLine(at, stop), &name) && ViewEqualNoCase(name, section);
+  if (!inSection) return false;
+  while (at < stop) {
+    LineView line = NextLine(at, stop);
+    if (SectionOf(line, &name)) return false;
+    if (KeyOf(line, &k, &v) && ViewEqualNoCase(k, key)) {
+      *value = Unquoted(std::string(v.begin, v.end));
+      return true;
+    }
+  }
+  return false;
+}
+
 // Whether the key is stored; readable says whether the file could be read at all (a missing file can).
 bool ReadStored(const char* section, const char* key, const char* iniFile, std::string* value,
                 bool* readable = nullptr) {
-  std::vector<std::string> lines;
-  bool ok = LoadLines(IniPathFor(iniFile).c_str(), lines);
+  std::string path = IniPathFor(iniFile);
+  std::string all;
+  CTxt reason;
+  bool ok = ReadWholeFile(path.c_str(), all, reason) != FileReadResult::kFailed;
+  if (!ok)
+    Report(std::string("Cannot read the settings file ") + path + " (" + reason.ToStd() +
+           "): defaults used, nothing written");
   if (readable) *readable = ok;
-  int header = FindSection(lines, section);
-  if (header < 0) return false;
-  int at = FindKey(lines, header, key);
-  if (at < 0) return false;
-  SplitKeyLine(lines[static_cast<size_t>(at)], nullptr, value);
-  *value = Unquoted(*value);
-  return true;
+  return ok && FindStored(all, section, key, value);
 }
 
 std::string ReadOrDefault(const char* section, const char* key, const char* def, const char* iniFile,

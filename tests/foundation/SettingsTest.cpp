@@ -40,6 +40,44 @@ TEST_F(SettingsFile, MatchesSectionsAndKeysWithoutCaseAndTrimsValues) {
   EXPECT_EQ(Get("Nowhere", "EDITOR", "x"), "x");
 }
 
+// The getters search the text as read and the writer edits it as lines: both must take the same line for a
+// key, or a getter's write-back would go to another line than the one it read, again on every call.
+TEST_F(SettingsFile, ReaderAndWriterAgreeOnWhichLineHoldsAKey) {
+  const std::string file =
+      "[Tavrin] ; the first of two\nA=first\n;B=comment\nC\n = no key\n"
+      "[Other\r\nB=open header\r\n"
+      "  [ tavrin ]\r\nA=second\nB=second\n"
+      "[Last]\nK=\"quoted\"\nL=no line end";
+  Given(file);
+  EXPECT_EQ(Get("TAVRIN", "A"), "first");
+  EXPECT_EQ(Get("Tavrin", "B", "none"), "none") << "only the first section of a name counts";
+  EXPECT_EQ(Get("Tavrin", ";B", "none"), "none") << "a comment is no key";
+  EXPECT_EQ(Get("Tavrin", "C", "none"), "none");
+  EXPECT_EQ(Get("Tavrin", "", "none"), "none") << "an empty key is no key";
+  EXPECT_EQ(Get("Other", "B"), "open header");
+  EXPECT_EQ(Get("Last", "K"), "quoted");
+  EXPECT_EQ(Get("Last", "L"), "no line end");
+  EXPECT_EQ(Contents(), file) << "reading writes nothing";
+
+  const char* const keys[][2] = {
+      {"Tavrin", "A"}, {"Tavrin", "B"}, {"Other", "B"}, {"Last", "L"}, {"New", "N"}};
+  for (const auto& key : keys) {
+    std::string value = std::string("set-") + key[0] + "-" + key[1];
+    ASSERT_TRUE(Settings::WriteString(key[0], key[1], value.c_str(), ini.c_str()));
+    EXPECT_EQ(Get(key[0], key[1]), value) << key[0] << "/" << key[1];
+  }
+  EXPECT_EQ(Get("Tavrin", "A"), "set-Tavrin-A") << "still one line per key";
+  EXPECT_NE(Contents().find("A=second"), std::string::npos) << "the second section is left alone";
+}
+
+TEST_F(SettingsFile, ATextEndsAtANulByteAsItDoesInTheFile) {
+  static const char kFile[] = "[Tav\0rin]\r\nA=1\r\n[SYS]\r\nKey\0Tail=2\r\nV=ab\0cd\r\n";
+  Given(std::string(kFile, sizeof kFile - 1));
+  EXPECT_EQ(Get("Tav", "A"), "1");
+  EXPECT_EQ(Get("SYS", "Key"), "2");
+  EXPECT_EQ(Get("SYS", "V"), "ab");
+}
+
 TEST_F(SettingsFile, MissingFileGivesDefaultsAndStringsAreNeverWrittenBack) {
   EXPECT_EQ(Get("Tavrin", "CurrDef", "DJ30"), "DJ30");
   std::string plain;
