@@ -196,7 +196,7 @@ INT_PTR CDlgCfg::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       OnInit();
       return FALSE;  // the focus was put on the tree
     case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return TRUE;
     case WM_NOTIFY:
       OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
@@ -320,8 +320,7 @@ void CDlgCfg::ShowSelection() {
 void CDlgCfg::ShowIntro(const std::string& heading) {
   if (m_current) TakeInput();
   m_current = nullptr;
-  if (m_input) DestroyWindow(m_input);
-  m_input = nullptr;
+  DestroyInput();
   SetWindowTextA(m_heading, heading.c_str());
   ConfigItem intro;
   intro.description = m_description.Intro();
@@ -347,8 +346,7 @@ void CDlgCfg::ShowItem(ConfigItem& item) {
 }
 
 void CDlgCfg::CreateInput(ConfigItem& item) {
-  if (m_input) DestroyWindow(m_input);
-  m_input = nullptr;
+  DestroyInput();
   HINSTANCE instance = GetModuleHandleA(nullptr);
   HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCfgInputId));
   if (IsListKind(item)) {
@@ -378,6 +376,14 @@ void CDlgCfg::CreateInput(ConfigItem& item) {
     return;
   }
   SendMessageA(m_input, WM_SETFONT, reinterpret_cast<WPARAM>(m_editFont), TRUE);
+}
+
+// The handle is dropped first: destroying a focused field sends EN_KILLFOCUS, which must not take the old
+// field's text into the item shown next.
+void CDlgCfg::DestroyInput() {
+  HWND old = m_input;
+  m_input = nullptr;
+  if (old) DestroyWindow(old);
 }
 
 void CDlgCfg::TakeInput() {
@@ -446,10 +452,10 @@ void CDlgCfg::Apply(const std::string* replacement) {
   UpdateButtons();
 }
 
-void CDlgCfg::OnCommand(int id, int code) {
+void CDlgCfg::OnCommand(int id, int code, HWND sender) {
   switch (id) {
     case kCfgInputId:
-      if (code == EN_KILLFOCUS || code == CBN_SELCHANGE) TakeInput();
+      if ((code == EN_KILLFOCUS || code == CBN_SELCHANGE) && sender == m_input) TakeInput();
       break;
     case IDOK:  // Enter in the input field
     case kCfgApplyId:

@@ -60,7 +60,7 @@ class CDlgCfg {
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInit();
-  void OnCommand(int id, int code);
+  void OnCommand(int id, int code, HWND sender);
   void OnNotify(const NMHDR& header);
   void Layout();
   void CreateFonts();
@@ -70,6 +70,7 @@ class CDlgCfg {
   void ShowIntro(const std::string& heading);
   void CreateInput(ConfigItem& item);
   void TakeInput();
+  void DestroyInput();
   void UpdateButtons();
   void Apply(const std::string* replacement);
   void RefreshLabel(ConfigItem& item, bool star);
