@@ -3,6 +3,7 @@
 #include "app/Dialogs/DlgCfg.h"
 
 #include <commctrl.h>
+#include <olectl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -85,8 +86,8 @@ int AverageCharWidth(HWND window, HFONT font) {
   return std::max(4, static_cast<int>(metrics.tmAveCharWidth));
 }
 
-// The description as the panel shows it: wrapped lines, "{Line}" words drawn as a line of dashes and
-// "{Pic:NAME}" words named by their picture file.
+// The description as the panel shows it: wrapped lines, "{Line}" words drawn as a line of dashes, and
+// "{Pic:NAME}" words left out (the picture shows below the text) or named when the picture is missing.
 std::string PanelText(const ConfigItem& item, const std::string& baseDir) {
   std::string out;
   for (const std::string& line : WrapConfigDescription(item.description)) {
@@ -98,11 +99,41 @@ std::string PanelText(const ConfigItem& item, const std::string& baseDir) {
       if (end == std::string::npos) break;
       std::string name = shown.substr(at + 5, end - at - 5);
       std::string picture = FindConfigPicture(baseDir, name);
-      shown.replace(at, end - at + 1, "[picture " + (picture.empty() ? name : picture) + "]");
+      // A picture that exists is shown below the text; a missing one is named where it would be.
+      shown.replace(at, end - at + 1, picture.empty() ? "[picture " + name + " missing]" : "");
     }
     out += shown + "\r\n";
   }
   return out;
+}
+
+// The first "{Pic:NAME}" word of a description, "" when there is none.
+std::string FirstPictureName(const std::string& description) {
+  size_t at = description.find("{Pic:");
+  size_t end = at == std::string::npos ? at : description.find('}', at);
+  return end == std::string::npos ? "" : description.substr(at + 5, end - at - 5);
+}
+
+// A GIF or JPEG file as a bitmap of our own (the picture object's handle goes with the object); null when
+// it cannot be read.
+HBITMAP LoadPictureFile(const std::string& path) {
+  char full[MAX_PATH] = "";
+  if (!GetFullPathNameA(path.c_str(), sizeof full, full, nullptr)) return nullptr;
+  std::wstring wide = Wide(full);
+  IPicture* picture = nullptr;
+  if (FAILED(OleLoadPicturePath(const_cast<LPOLESTR>(wide.c_str()), nullptr, 0, 0, IID_IPicture,
+                                reinterpret_cast<void**>(&picture))) ||
+      !picture)
+    return nullptr;
+  OLE_HANDLE handle = 0;
+  short type = PICTYPE_NONE;
+  HBITMAP copy = nullptr;
+  if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP &&
+      SUCCEEDED(picture->get_Handle(&handle)))
+    copy = static_cast<HBITMAP>(
+        CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0));
+  picture->Release();
+  return copy;
 }
 
 bool IsListKind(const ConfigItem& item) {
@@ -163,13 +194,18 @@ int CDlgCfg::Run(HWND owner) {
   if (!m_store) return -1;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
+  // Pictures are read by the system's picture object, which needs COM on this thread.
+  HRESULT com = CoInitialize(nullptr);
   std::vector<WORD> dialogTemplate = DialogTemplate(m_description.Title());
   INT_PTR r = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
                                       reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()), owner,
                                       DialogProc, reinterpret_cast<LPARAM>(this));
   if (m_editFont) DeleteObject(m_editFont);
   if (m_textFont) DeleteObject(m_textFont);
+  if (m_pictureBitmap) DeleteObject(m_pictureBitmap);
   m_editFont = m_textFont = nullptr;
+  m_pictureBitmap = nullptr;
+  if (SUCCEEDED(com)) CoUninitialize();
   return static_cast<int>(r);
 }
 
@@ -239,6 +275,8 @@ void CDlgCfg::OnInit() {
   m_heading = child("STATIC", "", SS_LEFT | SS_NOPREFIX, kCfgHeadingId);
   m_line = child("STATIC", "", SS_ETCHEDHORZ, -1);
   m_text = child("EDIT", "", ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL, kCfgDescriptionId);
+  m_picture = child("STATIC", "", SS_BITMAP | SS_CENTERIMAGE, kCfgPictureId);
+  ShowWindow(m_picture, SW_HIDE);
   m_apply = child("BUTTON", "(&Apply)", WS_TABSTOP | BS_PUSHBUTTON, kCfgApplyId);
   m_restore = child("BUTTON", "(&Restore)", WS_TABSTOP | BS_PUSHBUTTON, kCfgRestoreId);
   m_default = child("BUTTON", "&Default", WS_TABSTOP | BS_PUSHBUTTON, kCfgDefaultId);
@@ -325,6 +363,7 @@ void CDlgCfg::ShowIntro(const std::string& heading) {
   ConfigItem intro;
   intro.description = m_description.Intro();
   SetWindowTextA(m_text, PanelText(intro, m_description.BaseDir()).c_str());
+  ShowPicture(intro.description);
   for (HWND button : {m_apply, m_restore, m_default}) ShowWindow(button, SW_HIDE);
 }
 
@@ -335,6 +374,7 @@ void CDlgCfg::ShowItem(ConfigItem& item) {
   heading.Format("%s Parameter '%s':", item.group.c_str(), item.name.c_str());
   SetWindowTextA(m_heading, heading);
   SetWindowTextA(m_text, PanelText(item, m_description.BaseDir()).c_str());
+  ShowPicture(item.description);
   CreateInput(item);
   CTxt caption;
   caption.Format("&Default (%s)",
@@ -342,6 +382,18 @@ void CDlgCfg::ShowItem(ConfigItem& item) {
   SetWindowTextA(m_default, caption);
   for (HWND button : {m_apply, m_restore, m_default}) ShowWindow(button, SW_SHOW);
   UpdateButtons();
+  Layout();
+}
+
+void CDlgCfg::ShowPicture(const std::string& description) {
+  std::string name = FirstPictureName(description);
+  std::string path = name.empty() ? "" : FindConfigPicture(m_description.BaseDir(), name);
+  HBITMAP bitmap = path.empty() ? nullptr : LoadPictureFile(path);
+  if (!path.empty() && !bitmap) LogTrace("DlgCfg", kLogNormal, "Picture not shown: %s", path.c_str());
+  SendMessageA(m_picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+  if (m_pictureBitmap) DeleteObject(m_pictureBitmap);
+  m_pictureBitmap = bitmap;
+  ShowWindow(m_picture, bitmap ? SW_SHOW : SW_HIDE);
   Layout();
 }
 
@@ -507,7 +559,14 @@ void CDlgCfg::Layout() {
   int inputTop = buttonsTop - kMargin - kInputHeight;
   MoveWindow(m_heading, x, kMargin, panel, 20, TRUE);
   MoveWindow(m_line, x, kMargin + 24, panel, 2, TRUE);
-  MoveWindow(m_text, x, kMargin + 32, panel, std::max(20, inputTop - kMargin - (kMargin + 32)), TRUE);
+  int textTop = kMargin + 32, textHeight = std::max(20, inputTop - kMargin - textTop);
+  if (m_pictureBitmap) {
+    // The picture takes the lower half of the description's room.
+    int pictureHeight = textHeight / 2;
+    textHeight -= pictureHeight + kMargin;
+    MoveWindow(m_picture, x, textTop + textHeight + kMargin, panel, pictureHeight, TRUE);
+  }
+  MoveWindow(m_text, x, textTop, panel, textHeight, TRUE);
   if (m_input) {
     int chars = 0;
     if (m_current && (m_current->kind == ConfigKind::kParInt || m_current->kind == ConfigKind::kParFloat))

@@ -20,6 +20,7 @@ constexpr int kCfgRestoreId = 1102;
 constexpr int kCfgDefaultId = 1103;
 constexpr int kCfgHeadingId = 1110;
 constexpr int kCfgDescriptionId = 1111;
+constexpr int kCfgPictureId = 1112;  // the description's first "{Pic:NAME}", below its text
 
 // The store of the dialog: the settings file, and the registry's application data under the
 // description's application name (the program's own key when it names none).
@@ -68,6 +69,7 @@ class CDlgCfg {
   void ShowSelection();
   void ShowItem(ConfigItem& item);
   void ShowIntro(const std::string& heading);
+  void ShowPicture(const std::string& description);
   void CreateInput(ConfigItem& item);
   void TakeInput();
   void DestroyInput();
@@ -83,6 +85,8 @@ class CDlgCfg {
   HWND m_tree = nullptr;
   HWND m_heading = nullptr, m_line = nullptr, m_text = nullptr, m_input = nullptr;
   HWND m_apply = nullptr, m_restore = nullptr, m_default = nullptr, m_close = nullptr;
+  HWND m_picture = nullptr;
+  HBITMAP m_pictureBitmap = nullptr;
   HFONT m_editFont = nullptr, m_textFont = nullptr;
   ConfigItem* m_current = nullptr;
   std::string m_iniFile;

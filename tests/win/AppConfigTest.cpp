@@ -320,6 +320,35 @@ TEST_F(AppConfig, TheMainWindowsEntryReportsAMalformedDescriptionWithLineAndColu
   EXPECT_EQ(Boxes()[0].style & (MB_ICONSTOP | MB_TOPMOST), static_cast<UINT>(MB_ICONSTOP | MB_TOPMOST));
 }
 
+TEST_F(AppConfig, PicturesOfTheBaseFolderShowBelowTheDescription) {
+  // A 1x1 GIF.
+  const unsigned char gif[] = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80,
+                               0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x21, 0xF9, 0x04,
+                               0x00, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00, 0x01,
+                               0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+  WriteFile(folder + "/chart.gif", std::string(reinterpret_cast<const char*>(gif), sizeof gif));
+  WriteFile(xml, "<Cfg><SysDef><Title>" + std::string(kTitle) + "</Title><BaseDir>" + folder +
+                     "</BaseDir></SysDef><CfgDef SectionName=\"Tavrin\"><Group Name=\"G\">"
+                     "<Item Name=\"Shown\">Above {Pic:chart} below{Line}end</Item>"
+                     "<Item Name=\"Missing\">No {Pic:nothing} here</Item></Group></CfgDef></Cfg>");
+  CTxt message;
+  ASSERT_EQ(dialog.Load(xml.c_str(), message, ini.c_str()), 0) << message.GetData();
+  DialogSession session(dialog);
+  ASSERT_NE(session.Window(), nullptr);
+  HWND picture = session.Control(kCfgPictureId);
+  ASSERT_TRUE(session.Select("Shown"));
+  EXPECT_TRUE(IsWindowVisible(picture));
+  EXPECT_NE(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+  std::string text = toolsupport::WindowText(session.Control(kCfgDescriptionId));
+  EXPECT_EQ(text.find("{Pic:"), std::string::npos) << text;
+  EXPECT_NE(text.find("below----"), std::string::npos) << text;
+  ASSERT_TRUE(session.Select("Missing"));
+  EXPECT_FALSE(IsWindowVisible(picture));
+  EXPECT_NE(toolsupport::WindowText(session.Control(kCfgDescriptionId)).find("[picture nothing missing]"),
+            std::string::npos);
+  EXPECT_EQ(session.Close(), 0);
+}
+
 // The shipped description opens with every item in the tree. With TAVRIN_CONFIG_SCREENSHOT naming a file,
 // the dialog stays open (at most a minute) until that file is removed, so a screenshot can be taken.
 TEST_F(AppConfig, TheShippedDescriptionShowsEveryItem) {
