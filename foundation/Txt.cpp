@@ -1361,10 +1361,10 @@ std::string TrimBlanks(const std::string& text) {
 int FindNoCase(const char* text, const char* pattern) {
   if (!text || !pattern) return -1;
   if (!*pattern) return *text ? 0 : -1;
-  // Only where the first character matches is the whole pattern compared.
-  const char first = ToUpper(*pattern);
-  for (int i = 0; text[i]; ++i)
-    if (ToUpper(text[i]) == first && CompareNoCase(pattern, text + i, 2) == 0) return i;
+  // Only where the first character matches (in either case) is the whole pattern compared.
+  const char firsts[3] = {ToUpper(*pattern), ToLower(*pattern), '\0'};
+  for (const char* at = strpbrk(text, firsts); at; at = strpbrk(at + 1, firsts))
+    if (CompareNoCase(pattern, at, 2) == 0) return static_cast<int>(at - text);
   return -1;
 }
 

@@ -126,6 +126,14 @@ CTxt StepSymbol(const CTxtArray& steps, int index) {
   return Field(steps.GetAtTxt(index) ? steps.GetAtTxt(index) : "", '|', 1);
 }
 
+// Whether StepSymbol(steps, index) equals symbol ignoring case, compared in place (the per-symbol queries
+// run it on every step of the list): field 1 is the text up to the first '|', none on a line of blanks.
+bool IsStepOf(const CTxtArray& steps, int index, const char* symbol) {
+  const char* text = steps.GetAtTxt(index) ? steps.GetAtTxt(index) : "";
+  size_t length = text[std::strspn(text, " ")] ? std::strcspn(text, "|") : 0;
+  return std::strlen(symbol) == length && CompareNoCase(symbol, text, 2) == 0;
+}
+
 }  // namespace
 
 const char* TimeframeKindName(TimeframeKind kind) {
@@ -316,7 +324,7 @@ int CollectSymbolTimeframes(const CTxtArray& steps, int index, int current, CTxt
   if (index < 0 || index >= steps.GetSize()) return -1;
   CTxt symbol = StepSymbol(steps, index);
   for (int i = 0; i < steps.GetSize(); ++i) {
-    if (CompareNoCase(StepSymbol(steps, i), symbol, 1) != 0) continue;
+    if (!IsStepOf(steps, i, symbol)) continue;
     out.Add(Field(steps.GetAtTxt(i), '|', 3, 4));
   }
   return out.GetSize();
@@ -328,7 +336,7 @@ int GetSymbolStepPosition(const CTxtArray& steps, int current, int* count) {
   CTxt symbol = StepSymbol(steps, current);
   int position = 0, total = 0;
   for (int i = 0; i < steps.GetSize(); ++i) {
-    if (CompareNoCase(StepSymbol(steps, i), symbol, 1) != 0) continue;
+    if (!IsStepOf(steps, i, symbol)) continue;
     ++total;
     if (i <= current) position = total;
   }

@@ -193,6 +193,30 @@ TEST_F(Timeframes, BarTypeNamesAndFileNameCodes) {
   EXPECT_EQ(Code(barType, value), "KASE0.5/T");
 }
 
+// A step belongs to a symbol only by its whole first field: a symbol that starts another's name, a line
+// without fields and a line of blanks are told apart.
+TEST_F(Timeframes, PerSymbolQueriesCompareTheWholeSymbolField) {
+  CTxtArray steps;
+  steps.Add("ES|OptSet|Intra/5|10 Days|");
+  steps.Add("ESM|OptSet|Daily|2 Years|");
+  steps.Add("E|OptSet|Weekly|3 Years|");
+  steps.Add(" ES|OptSet|Monthly|4 Years|");
+  steps.Add("es");
+  steps.Add("   ");
+  steps.Add("");
+  int count = 0;
+  EXPECT_EQ(GetSymbolStepPosition(steps, 0, &count), 1);
+  EXPECT_EQ(count, 2) << "ES and es, not ESM, E or \" ES\"";
+  EXPECT_EQ(GetSymbolStepPosition(steps, 4, &count), 2);
+  EXPECT_EQ(GetSymbolStepPosition(steps, 1, &count), 1);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(GetSymbolStepPosition(steps, 5, &count), 1);
+  EXPECT_EQ(count, 2) << "a line of blanks and an empty line both have no symbol";
+  CTxtArray lines;
+  EXPECT_EQ(CollectSymbolTimeframes(steps, 3, -1, lines), 1);
+  EXPECT_STREQ(lines.GetAtTxt(0), "Monthly|4 Years");
+}
+
 TEST_F(Timeframes, PerSymbolQueriesOnAStepList) {
   CTxtArray steps;
   steps.Add("ES|OptSet|Intra/5|10 Days|3/5/2017|");
