@@ -361,12 +361,13 @@ bool ConfigStore::WriteRegistry(const std::string&, const std::string&) {
 
 // --- Description -------------------------------------------------------------------------------------------
 
-int ConfigDescription::Load(const char* path, ConfigStore& store, CTxt& message) {
+int ConfigDescription::Load(const char* path, ConfigStore& store, CTxt& message, int xmlFlags) {
   *this = ConfigDescription();
   std::string file = path ? path : "";
   RootPlainNode root;
   CTxt error;
-  int r = root.LoadXML(file.c_str(), error);
+  int r = root.LoadXML(file.c_str(), error, xmlFlags);
+  if (xmlFlags & kXmlFlagSourceIsText) file = "(text)";
   if (r < 0 && r >= -5) {
     message = error;
     return kConfigReadError;

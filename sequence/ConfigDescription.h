@@ -112,7 +112,8 @@ class ConfigDescription {
   // Reads the description and loads every item's value from the store. 0, or a load code with the
   // message. An item that fails to load is left out, logged in category "DlgCfg" and listed in
   // ItemErrors().
-  int Load(const char* path, ConfigStore& store, CTxt& message);
+  // xmlFlags: kXmlFlagSourceIsText reads path as the document text itself (fuzzing, tests).
+  int Load(const char* path, ConfigStore& store, CTxt& message, int xmlFlags = 0);
 
   const std::string& Title() const { return m_title; }
   const std::string& BaseDir() const { return m_baseDir; }  // '/' at the end when filled
