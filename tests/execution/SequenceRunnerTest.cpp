@@ -17,6 +17,7 @@
 #include "TestSupport.h"
 #include "execution/AbortMarks.h"
 #include "execution/RunState.h"
+#include "execution/RunWorker.h"
 #include "execution/SequenceRunner.h"
 #include "foundation/Log.h"
 #include "foundation/Settings.h"
@@ -457,4 +458,102 @@ TEST_F(Runner, ErrorWatchChecksUntilTheRunnerGoes) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_GT(watched.errorChecks.load(), 0);
   }  // the runner joins its watch before the driver goes
+}
+
+namespace {
+
+// The window side of the worker, recorded.
+class RecordingHost : public RunHost {
+ public:
+  bool chartsOnly = false;
+  bool showLog = true;
+  std::vector<std::string> events;
+  std::string finalText;
+  bool finalIsError = false;
+
+  bool ChartsOnly() override { return chartsOnly; }
+  void ShowFinalText(const char* text, bool isError) override {
+    finalText = text;
+    finalIsError = isError;
+    events.push_back("final");
+  }
+  bool AskShowLog(const char* question) override {
+    events.push_back(std::string("ask ") + question);
+    return showLog;
+  }
+  void ShowLog() override { events.push_back("log"); }
+  void OpenRunFolder(const char* launchText) override { events.push_back(std::string("open ") + launchText); }
+  void RunEnded() override { events.push_back("ended"); }
+  void SetAutoExit(const char* value) override { events.push_back(std::string("autoexit ") + value); }
+};
+
+}  // namespace
+
+TEST_F(Runner, WorkerRunsTheCurrentDefinitionAndReportsItsFolder) {
+  FourSteps("DJ30");  // CurrDef's default
+  RecordingHost host;
+  RunWorkerFlags flags;
+  CTxt text;
+  std::string folder = program + "/";
+  ASSERT_EQ(kRunCompleted, RunWorkerProcedure(runner, host, folder.c_str(), flags, text));
+  std::string runFolder = Base() + "SEQ_0001";
+  EXPECT_NE(std::string::npos,
+            text.ToStd().find("\r\n\r\nBacktest Sequence Folder for this run:\r\n" + runFolder + "\r\n"))
+      << text.ToStd();
+  EXPECT_EQ(text.ToStd(), host.finalText);
+  EXPECT_FALSE(host.finalIsError);
+  CTxt backslashed(runFolder.c_str());
+  backslashed.MakeFnDOS();
+  EXPECT_EQ((std::vector<std::string>{"autoexit 1", "open @!explorer \"" + backslashed.ToStd() + "\"",
+                                      "final", "ended", "autoexit 0"}),
+            host.events);
+  EXPECT_EQ(0, flags.running.load());
+  EXPECT_EQ(1, flags.done.load());
+  std::string current;
+  Settings::GetString("Tavrin", "CurrDef", "", current);
+  EXPECT_EQ("DJ30", current) << "the default is written back";
+}
+
+TEST_F(Runner, WorkerOffersTheLogAfterAFailedRunAndHonoursChartsOnly) {
+  Settings::WriteString("Tavrin", "CurrDef", "Missing");
+  RecordingHost host;
+  host.chartsOnly = true;
+  RunWorkerFlags flags;
+  CTxt text;
+  std::string folder = program + "/";
+  EXPECT_LT(RunWorkerProcedure(runner, host, folder.c_str(), flags, text), 0);
+  EXPECT_TRUE(host.finalIsError);
+  ASSERT_GE(host.events.size(), 2u);
+  EXPECT_EQ("ask Errors occured - do you want to see the Log for details?",
+            host.events[host.events.size() - 2]);
+  EXPECT_EQ("log", host.events.back());
+  EXPECT_FALSE(Settings::GetBool("Tavrin", "RunOpt", true)) << "charts only: no optimisation";
+  EXPECT_EQ(1, flags.done.load());
+}
+
+TEST(UnattendedExitCode, TellsCompletedStepErrorsNotStartedAndAbortedApart) {
+  EXPECT_EQ(kExitCompleted, UnattendedExitCode(kRunCompleted, 0));
+  EXPECT_EQ(kExitStepErrors, UnattendedExitCode(kRunStepErrors, 0));
+  EXPECT_EQ(kExitStepErrors, UnattendedExitCode(kRunCompleted, 1))
+      << "a list script with a failed definition";
+  EXPECT_EQ(kExitAborted, UnattendedExitCode(kRunAborted, 0));
+  EXPECT_EQ(kExitAborted, UnattendedExitCode(kRunDataDriveFull, 0));
+  EXPECT_EQ(kExitNotStarted, UnattendedExitCode(kRunNoTradeStation, 0));
+  EXPECT_EQ(kExitNotStarted, UnattendedExitCode(kRunPreparationFailed, 0));
+  EXPECT_EQ(kExitNotStarted, UnattendedExitCode(-3, 0)) << "a definition the script builder refuses";
+}
+
+TEST_F(Runner, ListScriptCountsItsFailedDefinitionsForTheExitCode) {
+  FourSteps("A");
+  Definition("B", "ES", {"Template=", "Daily", "", "OptSet=", "1/Len|10|20|5"});
+  std::string list = testsupport::WriteFile(program + "/AB.tvd", CrLf({"List=A|B"}));
+  Settings::WriteBool("Tavrin", "MultiScriptStopError", false);
+  driver.results[1] = {-103};
+  CTxt text;
+  EXPECT_EQ(0, RunIt(list, text));
+  EXPECT_EQ(2, runner.FailedScripts());
+  EXPECT_EQ(kExitStepErrors, UnattendedExitCode(0, runner.FailedScripts()));
+  driver.results[1] = {0};
+  EXPECT_EQ(0, RunIt(list, text));
+  EXPECT_EQ(0, runner.FailedScripts());
 }
