@@ -28,4 +28,18 @@ inline bool AbortRequested(const AbortRequest* abort) {
 // Milliseconds on a steady clock, for measuring bounds.
 long long SteadyMs();
 
+// Where the driver's time goes, summed over every thread since the start (or the last reset): sleeps of
+// WaitMs outside a poll (the pauses the settings ask for), bounded polls of WaitUntil (waiting for
+// TradeStation to show something), and bounded messages sent to TradeStation's windows (waiting for its
+// answer).
+struct WaitTotals {
+  long long sleptMs = 0;
+  long long polledMs = 0;
+  long long sentMs = 0;
+};
+WaitTotals CurrentWaitTotals();
+void ResetWaitTotals();
+// Adds a bounded send's duration (the window-query layer calls it).
+void CountSentMs(long long ms);
+
 }  // namespace tsdriver

@@ -8,6 +8,7 @@
 
 #include "foundation/Txt.h"
 #include "tsdriver/TsFacts.h"
+#include "tsdriver/Waits.h"
 
 namespace tsdriver {
 namespace {
@@ -218,9 +219,11 @@ bool IsMaximised(HWND window) {
 
 bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   DWORD_PTR answer = 0;
+  long long start = SteadyMs();
   LRESULT ok = window ? SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_NORMAL,
                                             static_cast<UINT>(g_sendBoundMs), &answer)
                       : 0;
+  CountSentMs(SteadyMs() - start);
   if (result) *result = static_cast<LRESULT>(answer);
   if (!ok) ++t_notResponding;
   return ok != 0;

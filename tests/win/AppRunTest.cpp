@@ -2,6 +2,7 @@
 // leaves every step's files and the summary, a STOP file ends the run after its step, and a run killed in the
 // middle of a step leaves its files intact and is resumed at that step by the next run.
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -160,12 +161,6 @@ double BestNetProfit(const std::string& listFile) {
     if (column < fields.size()) best = std::max(best, std::stod(fields[column]));
   }
   return best;
-}
-
-std::string WindowsPath(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
 }
 
 int FilesEndingWith(const std::string& folder, const std::string& ending) {
