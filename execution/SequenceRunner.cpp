@@ -74,6 +74,7 @@ std::string SequenceRunner::RunFolder() const {
 
 void SequenceRunner::ResetRequests() {
   m_driver.AbortRequest() = 0;
+  m_abortAfterStep = false;
   m_driver.PauseRequest() = 0;
 }
 
@@ -274,7 +275,7 @@ int SequenceRunner::CommandLoop(int start, int runOpt, CTxt& resultText, int& er
     if (Settings::GetInt("Tavrin", "SeqRetry", 3) < 1) return kRunPreparationFailed;
     if (ActivateInitialWorkspace(i, resultText) < 0) return kRunPreparationFailed;
     PauseWhileRequested(step, command);
-    if (m_driver.AbortRequest().load() > 0) {
+    if (AbortPending()) {
       LogTrace(kLogCategory, 0, "External Abort at Cmd#%d %s", step, command);
       return kRunAborted;
     }
@@ -300,7 +301,7 @@ int SequenceRunner::CommandLoop(int start, int runOpt, CTxt& resultText, int& er
     }
     m_stepFinished = true;
     SaveRunState("StepDone", step, command);
-    if (m_driver.AbortRequest().load() > 0) return kRunAborted;
+    if (AbortPending()) return kRunAborted;
   }
   return result;
 }
@@ -327,8 +328,7 @@ int SequenceRunner::ActivateInitialWorkspace(int index, CTxt& resultText) {
 void SequenceRunner::PauseWhileRequested(int step, const char* command) {
   if (m_driver.PauseRequest().load() == 0) return;
   LogTrace(kPauseCategory, 0, "Paused before Step#%d %s", step, command);
-  while (m_driver.PauseRequest().load() != 0 && m_driver.AbortRequest().load() == 0)
-    m_driver.Wait(kPausePollMs);
+  while (m_driver.PauseRequest().load() != 0 && !AbortPending()) m_driver.Wait(kPausePollMs);
   LogTrace(kPauseCategory, 0, "Pause ended before Step#%d %s", step, command);
 }
 
@@ -364,14 +364,14 @@ int SequenceRunner::StepAttempts(int step, const char* command, int runOpt, CTxt
       LogTrace(kLogCategory, 0, "TRYING AGAIN (Try#%d)", t + 2);
       m_driver.CloseTsPopups();
       m_driver.Wait(kRetryWaitMs);
-      if (m_driver.AbortRequest().load() > 0) return r;
+      if (AbortPending()) return r;
       continue;
     }
     if (r == -103) {
       fatal = true;
     } else if (r == -102) {
       LogTrace(kLogCategory, 0, "Wrong Symbol in %s - skipping to next command", command);
-    } else if (m_driver.AbortRequest().load() > 0) {
+    } else if (AbortPending()) {
       LogTrace(kLogCategory, 0, "Sequence Abort requested");
     } else {
       LogTrace(kLogCategory, 0, "Fatal Error - aborting (Try#%d)", t + 2);
@@ -406,8 +406,8 @@ int SequenceRunner::EndOfRun(const char* definitionPath, int result, int errors,
   CTxt summary;
   WriteSummary(folder.c_str(), summary, 1);
   LogTrace(kLogCategory, 0, "%s", static_cast<const char*>(summary));
-  int abortRequest = m_driver.AbortRequest().load();
-  bool aborted = abortRequest > 0 || result == kRunAborted;
+  bool afterStep = m_abortAfterStep.load() && m_driver.AbortRequest().load() == 0;
+  bool aborted = AbortPending() || result == kRunAborted;
   int current = m_currentStep.load();
   if (!aborted) {
     CTxt marks;
@@ -434,8 +434,7 @@ int SequenceRunner::EndOfRun(const char* definitionPath, int result, int errors,
     result = kRunAborted;
     // "Abort after this step" lets the step finish: the next run goes on with the step after it (the last
     // step is marked itself, so that the run still ends with a mark).
-    int resume =
-        abortRequest == 2 && m_stepFinished.load() && step < m_script.GetCommandCount() ? step + 1 : step;
+    int resume = afterStep && m_stepFinished.load() && step < m_script.GetCommandCount() ? step + 1 : step;
     CTxt markText;
     WriteRunAbortMark(m_script, definitionPath, resume, markText, m_prompts);
   }
@@ -563,8 +562,10 @@ int SequenceRunner::Request(int code, CTxt& text, const char* file) {
       m_driver.AbortRequest() = 1;
       return m_driver.AbortOptimization(text);
     case kRequestAbortAfterStep:
+      // Kept by the runner alone: the driver's waits and checks end on its abort request, and the step is to
+      // finish whole.
       LogTrace(kLogCategory, 0, "Waiting for Optimization Step to end");
-      m_driver.AbortRequest() = 2;
+      m_abortAfterStep = true;
       return 0;
     case kRequestSymbolPosition:
       return SymbolPosition(text);

@@ -97,6 +97,8 @@ class SequenceRunner {
   int TimeframePosition(CTxt& text);
   int StepElapsed(CTxt& text);
   bool Idle() const { return m_currentStep.load() < 0; }
+  // An abort now (the driver's request) or after the current step (the runner's own) was asked for.
+  bool AbortPending() const { return m_driver.AbortRequest().load() > 0 || m_abortAfterStep.load(); }
 
   StepDriver& m_driver;
   StepPrompts* m_prompts;
@@ -117,6 +119,7 @@ class SequenceRunner {
   std::atomic<int> m_multiScriptIndex{-1};
   std::atomic<int> m_chartsOnly{0};
   std::atomic<int> m_failedScripts{0};
+  std::atomic<bool> m_abortAfterStep{false};
   std::thread m_errorWatch;
   std::atomic<bool> m_stopWatch{false};
 };

@@ -270,14 +270,17 @@ TEST_F(Runner, AbortDuringTheLastStepWritesItsMarkAndTheNextRunResumesThere) {
 
 TEST_F(Runner, AbortAfterTheStepResumesAtTheNextStep) {
   std::string path = FourSteps();
+  int driverAbortDuringStep = -1;
   driver.onStep = [&](int step, int) {
     if (step == 2) {
       CTxt t;
       runner.Request(kRequestAbortAfterStep, t);
+      driverAbortDuringStep = driver.AbortRequest().load();
     }
   };
   CTxt text;
   EXPECT_EQ(kRunAborted, RunIt(path, text));
+  EXPECT_EQ(0, driverAbortDuringStep) << "the driver's waits and checks must not cut the step short";
   EXPECT_EQ(2, driver.StepCalls()) << "the current step finishes, no other starts";
   EXPECT_EQ(0u, text.ToStd().rfind("Aborted Sequence at Step#2", 0)) << text.ToStd();
   CTxt mark;
