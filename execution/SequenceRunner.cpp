@@ -72,6 +72,20 @@ std::string SequenceRunner::RunFolder() const {
   return m_runFolder;
 }
 
+SequenceRunner::ProgressTotals SequenceRunner::Totals() const {
+  std::lock_guard<std::mutex> guard(m_lock);
+  ProgressTotals totals;
+  totals.symbols = m_script.SymbolEntries().GetSize();
+  totals.commandsOfSymbol = m_script.TimeframeLines().GetSize();
+  totals.commands = m_script.GetCommandCount();
+  return totals;
+}
+
+int SequenceRunner::GetList(const char* kind, CTxtArray& out) const {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_script.GetList(kind, out);
+}
+
 void SequenceRunner::ResetRequests() {
   m_driver.AbortRequest() = 0;
   m_abortAfterStep = false;

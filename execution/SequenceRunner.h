@@ -70,6 +70,17 @@ class SequenceRunner {
   // over, negative when the run folders could not be found.
   int AdoptInterruptedRun(const char* definitionPath, const char* baseFolder, CTxt& text);
 
+  // What the main window's progress bars measure against: the symbol entries, the commands of the symbol
+  // the last timeframe request (1004) looked at, and all commands of the script.
+  struct ProgressTotals {
+    int symbols = 0;
+    int commandsOfSymbol = 0;
+    int commands = 0;
+  };
+  ProgressTotals Totals() const;
+  // A copy of one of the script's lists (kinds of RunScript::GetList: "S", "F", "O").
+  int GetList(const char* kind, CTxtArray& out) const;
+
   void SetChartsOnly(bool chartsOnly) { m_chartsOnly = chartsOnly ? 1 : 0; }
   std::string RunFolder() const;
   int CurrentStep() const { return m_currentStep.load(); }  // index, -1 when idle
