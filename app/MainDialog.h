@@ -57,7 +57,7 @@ bool ParseMainWindowPos(const char* text, StoredWindowPos& pos);
 // (doneSeconds in all) times the steps not finished yet (stepsLeft, the current one included), less what
 // the current step has already run; never below zero. -1 while no step has finished.
 int EstimateSecondsLeft(int doneSteps, int doneSeconds, int stepsLeft, int currentStepSeconds);
-// Hours, minutes and seconds as "%d:%02d:%02d".
+// Hours, minutes and seconds as "%02d:%02d:%02d", the form of the step's own clock.
 std::string FormatDuration(int seconds);
 
 // The login of the hidden "Set Password": protected for the current Windows user with the system's data

@@ -54,7 +54,7 @@ int EstimateSecondsLeft(int doneSteps, int doneSeconds, int stepsLeft, int curre
 std::string FormatDuration(int seconds) {
   if (seconds < 0) seconds = 0;
   char text[32];
-  std::snprintf(text, sizeof text, "%d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
   return text;
 }
 
