@@ -114,7 +114,8 @@ std::string Definition(const std::string& workspace, const std::string& symbols)
 // end.
 class Tavrin {
  public:
-  explicit Tavrin(const std::string& folder) : folder_(folder) {
+  // waitForMain = false: the caller expects a box before the window shows.
+  explicit Tavrin(const std::string& folder, bool waitForMain = true) : folder_(folder) {
     std::string exe = folder + "/Tavrin.exe";
     CopyFileA(TavrinExe().c_str(), exe.c_str(), FALSE);
     std::string command = "\"" + exe + "\"";
@@ -127,6 +128,9 @@ class Tavrin {
       pid_ = info.dwProcessId;
       CloseHandle(info.hThread);
     }
+    if (waitForMain) FindMain();
+  }
+  void FindMain() {
     main_ = toolsupport::WaitForTopWindow(
         [this](HWND w) {
           std::string title = WindowText(w);
@@ -312,6 +316,18 @@ TEST_F(AppMainWindowWithoutTradeStation, StoredPositionWithNegativeLeftIsIgnored
   app.WaitExit(10000);
 }
 
+TEST_F(AppMainWindowWithoutTradeStation, NoDefinitionsLeaveTheComboEmptyAndTheStoredNameAlone) {
+  testsupport::WriteFile(folder_ + "/Tavrin.ini",
+                         "[Tavrin]\r\nImportAlert=NO\r\nCurrDef=Zeta\r\n[SYS]\r\nStayOnTop=NO\r\n");
+  Tavrin app(folder_);
+  ASSERT_TRUE(app.Main());
+  HWND failure = app.WaitBox("TradeStation not opened");
+  EXPECT_EQ(app.ComboCount(), 0);
+  EXPECT_NE(app.Settings().find("CurrDef=Zeta"), std::string::npos) << app.Settings();
+  if (failure) Tavrin::Answer(failure, IDOK);
+  app.WaitExit(10000);
+}
+
 // ---- Beside the stand-in ----
 
 class AppMainWindow : public testing::Test {
@@ -445,6 +461,37 @@ TEST_F(AppMainWindow, DeleteAsksFirst) {
   EXPECT_EQ(app->ComboEntry(0), "Alpha");
 }
 
+TEST_F(AppMainWindow, FirstStartOffersTheSampleImportOnce) {
+  WriteDefinition("Beta", "MSFT");
+  std::string settings = FastSettings(ts_->Folder());
+  settings.replace(settings.find("ImportAlert=NO"), 14, "ImportAlert=YES");
+  testsupport::WriteFile(folder_ + "/Tavrin.ini", settings);
+  auto app = std::make_unique<Tavrin>(folder_, false);
+  HWND welcome = app->WaitBox("Welcome to the new Tavrinex (Tavrin)", 20000);
+  ASSERT_TRUE(welcome);
+  Tavrin::Answer(welcome, IDOK);
+  EXPECT_TRUE(
+      toolsupport::WaitUntil([&] { return app->Settings().find("ImportAlert=NO") != std::string::npos; }));
+}
+
+TEST_F(AppMainWindow, IdleWindowSaysWhatARunWouldDo) {
+  WriteDefinition("Beta", "MSFT");
+  auto app = StartReady();
+  ASSERT_TRUE(app->Main());
+  app->Click(IDC_CURRENT_SYMBOL);
+  HWND notYet = app->WaitBox("Sequence not running yet!");
+  ASSERT_TRUE(notYet);
+  Tavrin::Answer(notYet, IDOK);
+  SendMessageA(app->Control(IDC_CHARTS_ONLY), BM_SETCHECK, BST_CHECKED, 0);
+  app->Click(IDOK);
+  HWND confirm = app->WaitBox("Are you sure to start Backtesting Sequence:");
+  ASSERT_TRUE(confirm);
+  EXPECT_NE(StaticTexts(confirm).find("Beta (LOADING CHARTS ONLY MODE!)?"), std::string::npos)
+      << StaticTexts(confirm);
+  Tavrin::Answer(confirm, IDNO);
+  EXPECT_TRUE(IsWindowEnabled(app->Control(IDC_EDIT)));
+}
+
 TEST_F(AppMainWindow, ShowStepsSetsTheStartingStep) {
   WriteDefinition("Beta", "MSFT,CSCO,IBM");
   auto app = StartReady();
@@ -535,6 +582,12 @@ TEST_F(AppRunMainWindow, RunShowsProgressStopsAfterTheStepAndOffersToResume) {
   EXPECT_EQ(app->Bar(IDC_STEP_BAR), 6666);
   EXPECT_EQ(app->Text(IDC_CURRENT_SYMBOL), "CSCO");
   Screenshot("main-running", app->Main());
+  app->Click(IDC_CURRENT_SYMBOL);
+  HWND symbols = app->WaitTitled("Current Symbols");
+  ASSERT_TRUE(symbols);
+  EXPECT_EQ(SendMessageA(GetDlgItem(symbols, IDC_PROMPT_LIST), LB_GETCOUNT, 0, 0), 3);
+  Tavrin::Answer(symbols, IDCANCEL);
+  EXPECT_NE(testsupport::ReadFile(folder_ + "/Symbols.txt").find("CSCO"), std::string::npos);
 
   app->Click(IDOK);
   HWND stop = app->WaitTitled("Abort Sequence Beta?");
