@@ -1,0 +1,21 @@
+// The questions of the resume prompt and "Set Starting Step" as the user sees them: message boxes captioned
+// with the application title and the prompt dialog, owned by a window of the application.
+#pragma once
+
+#include <windows.h>
+
+#include "execution/AbortMarks.h"
+
+class GuiStepPrompts : public StepPrompts {
+ public:
+  explicit GuiStepPrompts(HWND owner) : m_owner(owner) {}
+  Answer AskYesNoCancel(const char* question) override;
+  Answer AskYesNo(const char* question) override;
+  // The prompt titled title with text as its note and one field; the answer is the field's text.
+  bool AskText(const char* title, const char* text, const char* field, CTxt& answer) override;
+  void ShowError(const char* text) override;
+  void ShowInfo(const char* text) override;
+
+ private:
+  HWND m_owner;
+};
