@@ -206,7 +206,26 @@ struct Read {
   std::string section, key;  // key "*": any key of a per-symbol section
   std::string getter;
   std::string where;
+  std::string def;  // the default the code passes, "?" when it is not a constant
 };
+
+// A C++ string literal's text.
+std::string Unescape(const std::string& literal) {
+  std::string out;
+  for (size_t i = 1; i + 1 < literal.size(); ++i) {
+    char c = literal[i];
+    if (c == '\\' && i + 2 < literal.size()) {
+      char next = literal[++i];
+      out += next == 'n' ? '\n' : next == 'r' ? '\r' : next == 't' ? '\t' : next;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+constexpr const char* kUnknown = "?";
+constexpr const char* kNoCell = "\x01";  // a table cell that holds no text literal
 
 class SourceScan {
  public:
@@ -248,14 +267,16 @@ class SourceScan {
         if (args.size() < 2) continue;
         std::string where = file.path + ":" + std::to_string(file.LineAt(open));
         std::vector<std::vector<std::string>> tuples;
-        Resolve(file, functions, open, {args[0], args[1]}, tuples, 0, where);
-        for (const auto& t : tuples) (reading ? reads : writes).push_back({t[0], t[1], getter, t[2]});
+        Resolve(file, functions, open, {args[0], args[1], args.size() > 2 ? args[2] : kUnknown}, tuples, 0,
+                where);
+        for (const auto& t : tuples) (reading ? reads : writes).push_back({t[0], t[1], getter, t[3], t[2]});
       }
     }
   }
 
  private:
-  // Every (section, key) the two expressions take at position pos of file.
+  // Every (section, key, default, where) the three expressions take at position pos of file. Section and
+  // key must be found; a default that is no constant stays unknown.
   void Resolve(const SourceFile& file, const std::vector<Function>& functions, size_t pos,
                std::vector<std::string> exprs, std::vector<std::vector<std::string>>& out, int depth,
                const std::string& where) {
@@ -270,11 +291,11 @@ class SourceScan {
     if (IsLiteral(exprs[0]))
       for (const char* perSymbol : kPerSymbolSections)
         if (exprs[0] == std::string("\"") + perSymbol + "\"") {
-          out.push_back({perSymbol, "*", where});
+          out.push_back({perSymbol, "*", kUnknown, where});
           return;
         }
     // A parameter of the enclosing function: follow every call of it in the same file.
-    for (size_t e = 0; e < exprs.size(); ++e) {
+    for (size_t e = 0; e < 2; ++e) {
       if (!inside || !IsIdentifier(exprs[e])) continue;
       auto param = std::find(inside->params.begin(), inside->params.end(), exprs[e]);
       if (param == inside->params.end()) continue;
@@ -296,10 +317,23 @@ class SourceScan {
       if (calls == 0) unresolved.push_back(where + ": " + inside->name + "() is never called with its key");
       return;
     }
-    std::vector<std::vector<std::string>> values(exprs.size());
-    for (size_t e = 0; e < exprs.size(); ++e) values[e] = Values(file, exprs[e], e == 1, exprs[0], where);
-    for (const std::string& section : values[0])
-      for (const std::string& key : values[1]) out.push_back({section, key, where});
+    std::vector<std::string> sections = Values(file, exprs[0], false, exprs[0], where);
+    std::vector<std::string> keys = Values(file, exprs[1], true, exprs[0], where);
+    // Key and default from the same table's rows go together row by row.
+    std::vector<std::string> keyColumn = FieldColumn(file, exprs[1]),
+                             defaultColumn = FieldColumn(file, exprs[2]);
+    bool rowWise = !keyColumn.empty() && keyColumn.size() == defaultColumn.size();
+    for (const std::string& section : sections) {
+      if (rowWise) {
+        for (size_t row = 0; row < keyColumn.size(); ++row)
+          if (keyColumn[row] != kNoCell)
+            out.push_back({section, keyColumn[row],
+                           defaultColumn[row] == kNoCell ? kUnknown : defaultColumn[row], where});
+        continue;
+      }
+      std::string def = DefaultValue(exprs[2]);
+      for (const std::string& key : keys) out.push_back({section, key, def, where});
+    }
   }
 
   // Positions of the '(' of calls of name in file (its definition and declarations excluded).
@@ -325,6 +359,34 @@ class SourceScan {
     return at;
   }
 
+  // The default a getter is given: a text, number or boolean constant, or unknown.
+  std::string DefaultValue(const std::string& expr) {
+    if (IsLiteral(expr)) return Unescape(expr);
+    std::smatch m;
+    if (std::regex_match(expr, m, std::regex("(-?[0-9]+(\\.[0-9]*)?)[fF]?"))) return m[1];
+    if (expr == "true") return "YES";
+    if (expr == "false") return "NO";
+    if (!IsIdentifier(expr)) return kUnknown;
+    std::regex text("(constexpr|const)\\s+char\\s*(\\*\\s*(const\\s*)?)?\\b" + expr +
+                    "\\s*(\\[\\s*\\])?\\s*=\\s*(\"([^\"\\\\]|\\\\.)*\")");
+    std::regex number("(constexpr|const)\\s+(int|long|float|double)\\s+" + expr +
+                      "\\s*=\\s*(-?[0-9.]+)[fF]?\\s*;");
+    for (const SourceFile& f : files) {
+      if (std::regex_search(f.code, m, text)) return Unescape(m[5]);
+      if (std::regex_search(f.code, m, number)) return m[3];
+    }
+    return kUnknown;
+  }
+
+  // The cells of a table column an expression "row.field" names, kNoCell where a cell holds no text.
+  std::vector<std::string> FieldColumn(const SourceFile& file, const std::string& expr) {
+    std::smatch m;
+    if (!std::regex_match(expr, m,
+                          std::regex("[A-Za-z_][A-Za-z0-9_]*\\s*(\\.|->)\\s*([A-Za-z_][A-Za-z0-9_]*)")))
+      return {};
+    return TableColumn(file, m[2], true);
+  }
+
   // The literal values an expression may take: a literal, a named constant, or a field of a table's rows.
   std::vector<std::string> Values(const SourceFile& file, const std::string& expr, bool isKey,
                                   const std::string& sectionExpr, const std::string& where) {
@@ -339,7 +401,7 @@ class SourceScan {
     }
     if (std::regex_match(expr, m,
                          std::regex("[A-Za-z_][A-Za-z0-9_]*\\s*(\\.|->)\\s*([A-Za-z_][A-Za-z0-9_]*)"))) {
-      std::vector<std::string> rows = TableColumn(file, m[2]);
+      std::vector<std::string> rows = TableColumn(file, m[2], false);
       if (!rows.empty()) return rows;
     }
     if (isKey && IsLiteral(sectionExpr)) {
@@ -353,7 +415,7 @@ class SourceScan {
 
   // The column of a table: the struct holding the field, its place among the struct's members, and that
   // place in every brace-initialised row of an array of the struct.
-  std::vector<std::string> TableColumn(const SourceFile& file, const std::string& field) {
+  std::vector<std::string> TableColumn(const SourceFile& file, const std::string& field, bool keepEmpty) {
     std::smatch m;
     std::regex structWithField("struct\\s+([A-Za-z_][A-Za-z0-9_]*)\\s*\\{([^}]*\\b" + field + "\\b[^}]*)\\}");
     if (!std::regex_search(file.code, m, structWithField)) return {};
@@ -374,7 +436,9 @@ class SourceScan {
         if (row.empty() || row[0] != '{') continue;
         std::vector<std::string> cells = Arguments(row, 0);
         if (column < cells.size() && IsLiteral(cells[column]))
-          values.push_back(cells[column].substr(1, cells[column].size() - 2));
+          values.push_back(Unescape(cells[column]));
+        else if (keepEmpty)
+          values.push_back(kNoCell);
       }
     }
     return values;
@@ -384,6 +448,7 @@ class SourceScan {
 struct Described {
   std::string section, key;
   ConfigKind kind;
+  ConfigItem item;
 };
 
 fs::path SourceRoot() {
@@ -399,7 +464,7 @@ std::vector<Described> DescribedSettings(std::string& error) {
   for (const std::string& itemError : description.ItemErrors()) error += itemError + "\n";
   std::vector<Described> out;
   for (const ConfigGroup& group : description.Groups())
-    for (const ConfigItem& item : group.items) out.push_back({item.section, item.name, item.kind});
+    for (const ConfigItem& item : group.items) out.push_back({item.section, item.name, item.kind, item});
   return out;
 }
 
@@ -482,6 +547,27 @@ TEST_F(SettingsVocabulary, EachDescribedKindSuitsTheGettersThatReadIt) {
       }
 }
 
+// The default the dialog's "Default" button writes is one the program itself uses when the key is missing.
+TEST_F(SettingsVocabulary, EachDescribedDefaultIsADefaultTheCodeUses) {
+  auto normal = [](const ConfigItem& item, const std::string& text) {
+    std::string out;
+    CTxt reason;
+    return NormaliseConfigValue(item, text, out, reason) == 0 ? out : text;
+  };
+  for (const Described& d : *described) {
+    std::set<std::string> codeDefaults;
+    for (const Read& r : scan->reads)
+      if (r.key != "*" && r.def != kUnknown && SameSetting(r.section, r.key, d))
+        codeDefaults.insert(normal(d.item, r.def));
+    if (codeDefaults.empty()) continue;
+    std::string listed;
+    for (const std::string& def : codeDefaults) listed += " '" + def + "'";
+    EXPECT_TRUE(codeDefaults.count(normal(d.item, d.item.defaultText)))
+        << d.section << "/" << d.key << " is described with the default '" << d.item.defaultText
+        << "' but the code uses" << listed;
+  }
+}
+
 // The scan itself: wrappers, tables and constants are followed, and an undescribed read is caught.
 TEST(SettingsScan, FollowsWrappersTablesAndConstants) {
   SourceScan scan;
@@ -490,10 +576,11 @@ constexpr char kKey[] = "Named";
 struct Row {
   const char* name;
   const char* key;  // the setting
+  const char* fallback;
 };
 const Row kRows[] = {
-    {"a", "FromTable1"},
-    {"b", "FromTable2"},
+    {"a", "FromTable1", "one"},
+    {"b", "FromTable2", nullptr},
 };
 int Setting(const char* key, int def) {
   return Settings::GetInt("Tavrin", key, def);
@@ -504,7 +591,7 @@ void User(const Row& row) {
   Setting("ViaWrapper", 1);
   if (Setting("Second", 2) == 1) return;
   Twice("SYS", "Pair");
-  Settings::GetString("Tavrin", row.key, "", out);
+  Settings::GetString("Tavrin", row.key, row.fallback, out);
   Settings::GetBool("Tavrin", kKey, true);
   Settings::GetInt("TickDailyVolume", symbol, 1);
   Settings::WriteString("Tavrin", "OnlyWritten", x);  // Settings::GetInt("Commented", "Out", 0);
@@ -514,6 +601,14 @@ void User(const Row& row) {
   scan.Scan();
   std::set<std::string> found;
   for (const Read& r : scan.reads) found.insert(r.section + "/" + r.key + "/" + r.getter);
+  std::set<std::string> defaults;
+  for (const Read& r : scan.reads) defaults.insert(r.key + "=" + r.def);
+  EXPECT_TRUE(defaults.count("ViaWrapper=1"));
+  EXPECT_TRUE(defaults.count("Second=2"));
+  EXPECT_TRUE(defaults.count("Pair=0"));
+  EXPECT_TRUE(defaults.count("Named=YES"));
+  EXPECT_TRUE(defaults.count("FromTable1=one"));
+  EXPECT_TRUE(defaults.count("FromTable2=?"));
   EXPECT_EQ(found,
             (std::set<std::string>{"Tavrin/ViaWrapper/GetInt", "Tavrin/Second/GetInt", "SYS/Pair/GetInt",
                                    "Tavrin/FromTable1/GetString", "Tavrin/FromTable2/GetString",
