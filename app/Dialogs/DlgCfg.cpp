@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/Dialogs/DynDlgTemplate.h"
 #include "foundation/Log.h"
 #include "foundation/Settings.h"
 #include "foundation/SysWin.h"
@@ -44,23 +45,6 @@ std::string WindowText(HWND window) {
   GetWindowTextA(window, &text[0], n + 1);
   text.resize(static_cast<size_t>(std::max(0, n)));
   return text;
-}
-
-// An empty resizable popup dialog: the controls are created at WM_INITDIALOG, where the fonts and sizes are
-// known.
-std::vector<WORD> DialogTemplate(const std::string& title) {
-  std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
-  DLGTEMPLATE header{};
-  header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN | DS_CENTER;
-  header.cdit = 0;
-  header.cx = static_cast<short>(kMinimumWidthUnits);
-  header.cy = 300;
-  std::memcpy(words.data(), &header, sizeof header);
-  words.push_back(0);  // no menu
-  words.push_back(0);  // the standard dialog class
-  for (wchar_t c : Wide(title)) words.push_back(static_cast<WORD>(c));
-  words.push_back(0);
-  return words;
 }
 
 // "Face|Height" of a font setting of the dialog, read and written back.
@@ -196,10 +180,12 @@ int CDlgCfg::Run(HWND owner) {
   InitCommonControlsEx(&controls);
   // Pictures are read by the system's picture object, which needs COM on this thread.
   HRESULT com = CoInitialize(nullptr);
-  std::vector<WORD> dialogTemplate = DialogTemplate(m_description.Title());
-  INT_PTR r = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
-                                      reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()), owner,
-                                      DialogProc, reinterpret_cast<LPARAM>(this));
+  // An empty resizable popup: the controls are created at WM_INITDIALOG, where fonts and sizes are known.
+  CDynDlgTemplate dialogTemplate;
+  dialogTemplate.SetHeader(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN | DS_CENTER,
+                           0, 0, 0, static_cast<short>(kMinimumWidthUnits), 300);
+  dialogTemplate.SetTitle(m_description.Title().c_str());
+  INT_PTR r = RunModal(owner, dialogTemplate.GetTemplate());
   if (m_editFont) DeleteObject(m_editFont);
   if (m_textFont) DeleteObject(m_textFont);
   if (m_pictureBitmap) DeleteObject(m_pictureBitmap);
@@ -209,46 +195,20 @@ int CDlgCfg::Run(HWND owner) {
   return static_cast<int>(r);
 }
 
-INT_PTR CALLBACK CDlgCfg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-  auto* self = reinterpret_cast<CDlgCfg*>(GetWindowLongPtrA(dialog, DWLP_USER));
-  if (!self) return FALSE;
-  try {
-    if (message == WM_INITDIALOG) self->m_dialog = dialog;
-    return self->Handle(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    LogTrace("DlgCfg", kLogNormal, "ChgData: %s (%s)", e.what(),
-             self->m_current ? self->m_current->name.c_str() : "");
-  } catch (...) {
-    LogTrace("DlgCfg", kLogNormal, "ChgData: %s (%s)", "unexpected exception",
-             self->m_current ? self->m_current->name.c_str() : "");
+bool CDlgCfg::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result) {
+  if (message == WM_SIZE) {
+    Layout();
+    result = TRUE;
+    return true;
   }
-  return FALSE;
-}
-
-INT_PTR CDlgCfg::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG:
-      OnInit();
-      return FALSE;  // the focus was put on the tree
-    case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-      return TRUE;
-    case WM_NOTIFY:
-      OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-      return TRUE;
-    case WM_SIZE:
-      Layout();
-      return TRUE;
-    case WM_GETMINMAXINFO: {
-      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize.x = 480;
-      info->ptMinTrackSize.y = 320;
-      return TRUE;
-    }
-    default:
-      return FALSE;
+  if (message == WM_GETMINMAXINFO) {
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize.x = 480;
+    info->ptMinTrackSize.y = 320;
+    result = TRUE;
+    return true;
   }
+  return false;
 }
 
 void CDlgCfg::CreateFonts() {
@@ -257,7 +217,8 @@ void CDlgCfg::CreateFonts() {
   m_textFont = FontSetting("TextFont", "Arial|12", ini);
 }
 
-void CDlgCfg::OnInit() {
+bool CDlgCfg::OnInit() {
+  m_dialog = Hwnd();
   CreateFonts();
   HINSTANCE instance = GetModuleHandleA(nullptr);
   auto child = [&](const char* cls, const char* text, DWORD style, int id) {
@@ -298,6 +259,7 @@ void CDlgCfg::OnInit() {
   FillTree();
   Layout();
   SetFocus(m_tree);
+  return false;  // the focus is on the tree
 }
 
 void CDlgCfg::FillTree() {
@@ -504,7 +466,16 @@ void CDlgCfg::Apply(const std::string* replacement) {
   UpdateButtons();
 }
 
-void CDlgCfg::OnCommand(int id, int code, HWND sender) {
+bool CDlgCfg::OnCommand(int id, int code, HWND control) {
+  try {
+    Command(id, code, control);
+  } catch (const std::exception& e) {
+    LogTrace("DlgCfg", kLogNormal, "ChgData: %s (%s)", e.what(), m_current ? m_current->name.c_str() : "");
+  }
+  return true;
+}
+
+void CDlgCfg::Command(int id, int code, HWND sender) {
   switch (id) {
     case kCfgInputId:
       if ((code == EN_KILLFOCUS || code == CBN_SELCHANGE) && sender == m_input) TakeInput();
@@ -530,7 +501,7 @@ void CDlgCfg::OnCommand(int id, int code, HWND sender) {
       Settings::WriteString("CFGDLG", "LastItemName", m_current ? m_current->name.c_str() : "",
                             m_iniFile.empty() ? nullptr : m_iniFile.c_str());
       m_current = nullptr;
-      EndDialog(m_dialog, m_description.ChangedCount());
+      End(m_description.ChangedCount());
       break;
     }
     default:
@@ -538,8 +509,9 @@ void CDlgCfg::OnCommand(int id, int code, HWND sender) {
   }
 }
 
-void CDlgCfg::OnNotify(const NMHDR& header) {
-  if (header.idFrom == static_cast<UINT_PTR>(kCfgTreeId) && header.code == TVN_SELCHANGEDA) ShowSelection();
+LRESULT CDlgCfg::OnNotify(NMHDR* header) {
+  if (header->idFrom == static_cast<UINT_PTR>(kCfgTreeId) && header->code == TVN_SELCHANGEDA) ShowSelection();
+  return 0;
 }
 
 void CDlgCfg::Layout() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Dialogs/Dialog.h"
 #include "sequence/ConfigDescription.h"
 
 // Control ids.
@@ -42,12 +43,8 @@ class RegistryConfigStore : public ConfigStore {
 using ConfigBoxFunction = int (*)(HWND owner, const char* text, const char* caption, UINT style);
 void SetConfigDialogBoxFunction(ConfigBoxFunction show);
 
-class CDlgCfg {
+class CDlgCfg : public Dialog {
  public:
-  CDlgCfg() = default;
-  CDlgCfg(const CDlgCfg&) = delete;
-  CDlgCfg& operator=(const CDlgCfg&) = delete;
-
   // Reads the description and every item's value; 0 or a load code of ConfigDescription with the message.
   // iniFile: another settings file than the program's (tests).
   int Load(const char* descriptionPath, CTxt& message, const char* iniFile = nullptr);
@@ -58,11 +55,11 @@ class CDlgCfg {
   ConfigDescription& Description() { return m_description; }
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void OnInit();
-  void OnCommand(int id, int code, HWND sender);
-  void OnNotify(const NMHDR& header);
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  LRESULT OnNotify(NMHDR* header) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  void Command(int id, int code, HWND sender);
   void Layout();
   void CreateFonts();
   void FillTree();
