@@ -5,7 +5,6 @@
 #include <exception>
 
 #include "foundation/Log.h"
-#include "tsdriver/TsDriver.h"
 
 namespace {
 
@@ -97,11 +96,6 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return FALSE;
     }
   }
-}
-
-int AppBox(HWND owner, const char* text, UINT type) {
-  LogTrace(kLogCategory, 0, "%s", text ? text : "");
-  return MessageBoxA(owner, text ? text : "", kTavrinCaption, type | MB_TOPMOST | MB_SETFOREGROUND);
 }
 
 void MoveOntoWorkArea(HWND window, int x, int y) {

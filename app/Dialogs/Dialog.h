@@ -57,21 +57,22 @@ class Dialog {
 };
 
 // --- Message boxes captioned with the application title -----------------------------------------------
-// Every box of Tavrin's dialogs goes through here (topmost, so a box never hides behind TradeStation).
-int AppBox(HWND owner, const char* text, UINT type);
+// Every box goes through the application's AppBox (app/MainWindowKit.h: logged, captioned with the title);
+// the dialogs' boxes are topmost, so a box never hides behind TradeStation.
+int AppBox(HWND owner, const char* text, UINT style);
 inline void AppError(HWND owner, const char* text) {
-  AppBox(owner, text, MB_OK | MB_ICONSTOP);
+  AppBox(owner, text, MB_OK | MB_ICONSTOP | MB_TOPMOST);
 }
 inline void AppInfo(HWND owner, const char* text) {
-  AppBox(owner, text, MB_OK | MB_ICONINFORMATION);
+  AppBox(owner, text, MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
 }
 // Yes/No with No as the default; true for Yes.
 inline bool AppConfirm(HWND owner, const char* text) {
-  return AppBox(owner, text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  return AppBox(owner, text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TOPMOST) == IDYES;
 }
 // Yes/No/Cancel with No as the default: IDYES, IDNO or IDCANCEL.
 inline int AppYesNoCancel(HWND owner, const char* text) {
-  return AppBox(owner, text, MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+  return AppBox(owner, text, MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TOPMOST);
 }
 
 // Moves a window's top-left corner to (x, y) keeping the whole window on its monitor's work area (shrunk

@@ -17,6 +17,7 @@
 #include "foundation/SysWin.h"
 #include "sequence/DefinitionSize.h"
 #include "sequence/EditorRules.h"
+#include "sequence/SequenceDefinition.h"
 #include "sequence/Timeframe.h"
 #include "tsdriver/TsDriver.h"
 
@@ -83,7 +84,10 @@ int RunSequenceEditor(HWND parent, const char* programFolder, const char* defini
 }
 
 SequenceEditorDialog::SequenceEditorDialog(HWND mainWindow, TsDriver& driver, bool isNew)
-    : m_mainWindow(mainWindow), m_driver(driver), m_isNew(isNew) {}
+    : m_mainWindow(mainWindow),
+      m_driver(driver),
+      m_isNew(isNew),
+      m_loaded(std::make_unique<SequenceDefinition>()) {}
 
 SequenceEditorDialog::~SequenceEditorDialog() = default;
 
@@ -109,14 +113,14 @@ bool SequenceEditorDialog::OnInit() {
   FillList(IDC_TIMEFRAMES, m_template, 0);
   FillList(IDC_PARAMETERS, m_optSet, 0);
   ShowWorkspace();
-  SetChecked(IDC_MULTI_DATA, m_loaded.multiData);
+  SetChecked(IDC_MULTI_DATA, m_loaded->multiData);
   SetItemText(IDC_END_DATE, m_endDate.IsFilled() ? m_endDate.GetData() : Today().GetData());
   CTxt fields[4];
-  FormatGeneticFields(m_loaded.genetic ? *m_loaded.genetic : GeneticSettings(), fields);
+  FormatGeneticFields(m_loaded->genetic ? *m_loaded->genetic : GeneticSettings(), fields);
   const int ids[4] = {IDC_GENERATIONS, IDC_MUTATION_RATE, IDC_POPULATION, IDC_CROSSOVER_RATE};
-  for (int i = 0; i < 4; ++i) SetItemText(ids[i], m_loaded.genetic ? fields[i].GetData() : "");
-  SetChecked(IDC_GENETIC, m_loaded.genetic.has_value());
-  ShowGeneticFields(m_loaded.genetic.has_value());
+  for (int i = 0; i < 4; ++i) SetItemText(ids[i], m_loaded->genetic ? fields[i].GetData() : "");
+  SetChecked(IDC_GENETIC, m_loaded->genetic.has_value());
+  ShowGeneticFields(m_loaded->genetic.has_value());
   if (m_mainWindow) {
     RECT r{};
     GetWindowRect(m_mainWindow, &r);
@@ -130,14 +134,14 @@ bool SequenceEditorDialog::OnInit() {
 void SequenceEditorDialog::LoadDefinition() {
   RunScript script;
   CTxt error;
-  int result = script.LoadDefinition(m_filePath, m_loaded, error);
+  int result = script.LoadDefinition(m_filePath, *m_loaded, error);
   bool emptyNew = m_isNew && result == -2;
   if (result < 0 && !emptyNew) AppError(Hwnd(), error);
-  m_symbols = m_loaded.symbols;
-  m_template = m_loaded.templateLines;
-  m_optSet = m_loaded.optSet;
-  m_workspace = m_loaded.workspace;
-  m_endDate = m_loaded.endDate;
+  m_symbols = m_loaded->symbols;
+  m_template = m_loaded->templateLines;
+  m_optSet = m_loaded->optSet;
+  m_workspace = m_loaded->workspace;
+  m_endDate = m_loaded->endDate;
 }
 
 void SequenceEditorDialog::FillList(int id, const CTxtArray& items, int select) {

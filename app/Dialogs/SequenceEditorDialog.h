@@ -12,8 +12,8 @@
 #include "app/Dialogs/Dialog.h"
 #include "foundation/Txt.h"
 #include "foundation/TxtArray.h"
-#include "sequence/SequenceDefinition.h"
 
+class SequenceDefinition;
 class TsDriver;
 
 // Opens the editor modally for the definition definitionName (empty: the setting "Tavrin"/"CurrDef") in
@@ -81,6 +81,6 @@ class SequenceEditorDialog : public Dialog {
   bool m_isNew;
   CTxt m_name, m_filePath, m_workspace, m_endDate;
   CTxtArray m_symbols, m_template, m_optSet;
-  SequenceDefinition m_loaded;
+  std::unique_ptr<SequenceDefinition> m_loaded;  // as read from the file
   bool m_filling = false;
 };

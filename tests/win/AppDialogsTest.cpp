@@ -7,10 +7,10 @@
 
 #include "AppDialogsSupport.h"
 #include "app/Dialogs/Dialog.h"
+#include "app/Dialogs/DialogStepPrompts.h"
 #include "app/Dialogs/DlgList.h"
 #include "app/Dialogs/DlgPrompt.h"
 #include "app/Dialogs/DynDlgTemplate.h"
-#include "app/Dialogs/GuiStepPrompts.h"
 
 using namespace appdialogs;
 
@@ -372,8 +372,8 @@ TEST(ListDialog, TopmostWideAndTallListsStayOnScreen) {
 
 // --- The restart-point questions through the dialogs ------------------------------------------------------
 
-TEST(GuiStepPromptsTest, TheStepNumberPromptShowsItsTextAndReturnsTheNumber) {
-  GuiStepPrompts prompts(nullptr);
+TEST(DialogStepPromptsTest, TheStepNumberPromptShowsItsTextAndReturnsTheNumber) {
+  DialogStepPrompts prompts(nullptr);
   CTxt answer;
   bool ok = false;
   ModalThread thread([&] {
@@ -390,8 +390,8 @@ TEST(GuiStepPromptsTest, TheStepNumberPromptShowsItsTextAndReturnsTheNumber) {
   EXPECT_STREQ(answer, "12");
 }
 
-TEST(GuiStepPromptsTest, QuestionsAndBoxesAreAnsweredInMessageBoxes) {
-  GuiStepPrompts prompts(nullptr);
+TEST(DialogStepPromptsTest, QuestionsAndBoxesAreAnsweredInMessageBoxes) {
+  DialogStepPrompts prompts(nullptr);
   StepPrompts::Answer a1 = StepPrompts::Answer::Yes, a2 = StepPrompts::Answer::Yes;
   ModalThread thread([&] {
     a1 = prompts.AskYesNoCancel("Continue at the aborted Step?");
@@ -405,7 +405,7 @@ TEST(GuiStepPromptsTest, QuestionsAndBoxesAreAnsweredInMessageBoxes) {
   EXPECT_EQ(a1, StepPrompts::Answer::No);
   EXPECT_EQ(a2, StepPrompts::Answer::No);
 
-  GuiStepPrompts cancelled(nullptr);
+  DialogStepPrompts cancelled(nullptr);
   CTxt answer("unchanged");
   bool ok = true;
   ModalThread second([&] { ok = cancelled.AskText("Ask", "", "Step#:|4|Number", answer); });

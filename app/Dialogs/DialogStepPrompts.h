@@ -1,14 +1,15 @@
-// The questions of the resume prompt and "Set Starting Step" as the user sees them: message boxes captioned
-// with the application title and the prompt dialog, owned by a window of the application.
+// The questions of the resume prompt and "Set Starting Step" asked through the resource-less dialogs: message
+// boxes captioned with the application title and CDlgPrompt, owned by a window of the application. (The main
+// window's kit has its own GuiStepPrompts over its resource prompts.)
 #pragma once
 
 #include <windows.h>
 
 #include "execution/AbortMarks.h"
 
-class GuiStepPrompts : public StepPrompts {
+class DialogStepPrompts : public StepPrompts {
  public:
-  explicit GuiStepPrompts(HWND owner) : m_owner(owner) {}
+  explicit DialogStepPrompts(HWND owner) : m_owner(owner) {}
   Answer AskYesNoCancel(const char* question) override;
   Answer AskYesNo(const char* question) override;
   // The prompt titled title with text as its note and one field; the answer is the field's text.
