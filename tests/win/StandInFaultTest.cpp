@@ -139,3 +139,57 @@ TEST(StandInChartingEnds, AtFormatOkTheChartGoesAndActivatingTheWorkspaceBringsI
     return TextOf(ts.Main()).find("[Chart Analysis - IBM Daily") != std::string::npos;
   })) << TextOf(ts.Main());
 }
+
+// Moments a test can act at: the stand-in says when it has come and holds there until told to go on.
+namespace {
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// True when a line of the activity log holds both texts.
+bool LogLineHas(const StandIn& ts, const std::string& first, const std::string& second) {
+  std::string log = ts.ActivityLog();
+  for (size_t at = log.find(first); at != std::string::npos; at = log.find(first, at + 1)) {
+    size_t end = log.find('\n', at);
+    if (log.substr(at, end == std::string::npos ? std::string::npos : end - at).find(second) !=
+        std::string::npos)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(StandInMoment, ChartLoadedHoldsUntilReleasedAndLaterOnesPass) {
+  StandIn ts;
+  ASSERT_TRUE(ts.Main());
+  ASSERT_TRUE(ts.WaitSettled());
+  Moment loaded(ts, "ChartLoaded");
+  ts.SetControl("SignalAt=ChartLoaded\nSignalHoldMs=20000\n");
+  EXPECT_FALSE(loaded.WaitReached(0)) << "nothing before the moment";
+  ASSERT_TRUE(RunCommandLine(ts.Main(), "CSCO"));
+  ASSERT_TRUE(loaded.WaitReached(15000));
+  EXPECT_TRUE(LogLineHas(ts, "chart loaded: ", "CSCO")) << "the moment comes once the chart has loaded";
+  EXPECT_FALSE(Answers(ts.Main(), 300)) << "held inside the message of the moment";
+  loaded.Release();
+  EXPECT_TRUE(WaitFor([&] { return Answers(ts.Main(), 100); }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return LogHas(ts, "moment: ChartLoaded, released"); }));
+
+  ASSERT_TRUE(RunCommandLine(ts.Main(), "IBM"));
+  EXPECT_TRUE(WaitFor([&] { return Occurrences(ts.ActivityLog(), "moment: ChartLoaded, released") == 2; }))
+      << "once released, the next load passes at once: " << ts.ActivityLog();
+}
+
+TEST(StandInMoment, HoldThatNobodyReleasesEndsAfterSignalHoldMs) {
+  StandIn ts;
+  ASSERT_TRUE(ts.Main());
+  ASSERT_TRUE(ts.WaitSettled());
+  ts.SetControl("SignalAt=ChartLoaded\nSignalHoldMs=400\n");
+  ASSERT_TRUE(RunCommandLine(ts.Main(), "CSCO"));
+  EXPECT_TRUE(WaitFor([&] { return LogHas(ts, "moment: ChartLoaded, not released"); }, 10000))
+      << ts.ActivityLog();
+  EXPECT_TRUE(Answers(ts.Main(), 1000));
+}

@@ -453,4 +453,26 @@ bool RunCommandLine(HWND main, const std::string& command) {
   return true;
 }
 
+// ---- Moments
+// -------------------------------------------------------------------------------------------------------
+
+Moment::Moment(const StandIn& ts, const std::string& name) {
+  reached_ = CreateEventA(nullptr, FALSE, FALSE, orchart::MomentEventName(ts.Pid(), name, "reached").c_str());
+  go_ = CreateEventA(nullptr, TRUE, FALSE, orchart::MomentEventName(ts.Pid(), name, "go").c_str());
+}
+
+Moment::~Moment() {
+  Release();
+  if (reached_) CloseHandle(reached_);
+  if (go_) CloseHandle(go_);
+}
+
+bool Moment::WaitReached(int ms) {
+  return reached_ && WaitForSingleObject(reached_, static_cast<DWORD>(ms)) == WAIT_OBJECT_0;
+}
+
+void Moment::Release() {
+  if (go_) SetEvent(go_);
+}
+
 }  // namespace standin

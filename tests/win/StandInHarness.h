@@ -66,6 +66,23 @@ class StandIn {
   HWND main_ = nullptr;
 };
 
+// A SignalAt moment of a running stand-in (tools/orchart/Options.h): made before the option is set, so
+// that the stand-in finds both events. The stand-in holds at the moment until Release (or its SignalHoldMs);
+// once released, later occurrences of the moment pass at once.
+class Moment {
+ public:
+  Moment(const StandIn& ts, const std::string& name);
+  ~Moment();  // releases a stand-in still held
+  Moment(const Moment&) = delete;
+  Moment& operator=(const Moment&) = delete;
+  // True once the stand-in holds at the moment; false after `ms`.
+  bool WaitReached(int ms = 30000);
+  void Release();
+
+ private:
+  HANDLE reached_ = nullptr, go_ = nullptr;
+};
+
 // ---- Looking at windows ----
 std::string ClassOf(HWND hwnd);
 std::string TextOf(HWND hwnd);  // WM_GETTEXT, 1000 characters, bounded

@@ -91,6 +91,58 @@ TEST_F(StandInReports, SpreadsheetTypeWritesThePage) {
   EXPECT_GT(LoadTradeReport(path.c_str(), stats, msg), 0) << msg;
 }
 
+namespace {
+
+size_t ReportsSaved(const StandIn& ts) {
+  std::string log = ts.ActivityLog();
+  size_t n = 0;
+  for (size_t at = log.find("report saved:"); at != std::string::npos; at = log.find("report saved:", at + 1))
+    ++n;
+  return n;
+}
+
+// Fills the report's Save As with a name and confirms it; true once the stand-in has written the file.
+bool SaveWithName(const StandIn& ts, HWND dialog, const std::string& path) {
+  size_t saved = ReportsSaved(ts);
+  SendMessageA(FileNameControl(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Backslashed(path).c_str()));
+  PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  return WaitGone(dialog) && WaitFor([&] { return ReportsSaved(ts) > saved; });
+}
+
+}  // namespace
+
+TEST_F(StandInReports, WithComboChangesNotifiedTheAnnouncedFileTypeDecides) {
+  StartOptions start;
+  start.control = "ComboChangesNotified=1\n";
+  StandIn ts(start);
+  ASSERT_TRUE(ts.Main());
+  HWND report = ShowPerformanceReport(ts);
+  ASSERT_TRUE(report);
+  // The spreadsheet type set from outside, without the combo's notification, and an ".XLS" name: the dialog
+  // still has the web archive type, and that is what is written.
+  PostCommand(report, 7002);
+  HWND dialog = WaitFileDialog(ts.Pid());
+  ASSERT_TRUE(dialog);
+  SendMessageA(GetDlgItem(dialog, 1136), CB_SETCURSEL, 1, 0);
+  std::string quiet = folder_ + "/Quiet.XLS";
+  ASSERT_TRUE(SaveWithName(ts, dialog, quiet));
+  EXPECT_EQ(testsupport::ReadFile(quiet).rfind("From: <Saved by TradeStation>", 0), 0u);
+
+  // Chosen by a key, the combo announces it: a spreadsheet, whatever the name says.
+  PostCommand(report, 7002);
+  dialog = WaitFileDialog(ts.Pid());
+  ASSERT_TRUE(dialog);
+  HWND types = GetDlgItem(dialog, 1136);
+  SendMessageA(types, WM_KEYDOWN, VK_DOWN, 0);
+  SendMessageA(types, WM_KEYUP, VK_DOWN, 0);
+  EXPECT_TRUE(WaitFor([&] {
+    return ts.ActivityLog().find("save report file type chosen: 2") != std::string::npos;
+  })) << ts.ActivityLog();
+  std::string announced = folder_ + "/Announced.MHT";
+  ASSERT_TRUE(SaveWithName(ts, dialog, announced));
+  EXPECT_EQ(testsupport::ReadFile(announced).rfind("<HTML>", 0), 0u);
+}
+
 TEST_F(StandInReports, NoTradesNoSaveDialog) {
   StandIn ts;
   ASSERT_TRUE(ts.Main());

@@ -363,3 +363,44 @@ TEST(StandInStrategyDialogs, MethodComboTakesTheDriversSelectionSequence) {
   ASSERT_TRUE(WaitGone(s.dialog));
   EXPECT_TRUE(Contains(SavedWorkspace(ts), "OptMethod=Genetic\r\n"));
 }
+
+TEST(StandInStrategyDialogs, WithComboChangesNotifiedOnlyAnAnnouncedMethodCounts) {
+  StartOptions start;
+  start.control = "ComboChangesNotified=1\n";
+  StandIn ts(start);
+  ASSERT_TRUE(ts.Main());
+  {
+    StrategiesDialog s = OpenStrategies(ts);
+    ASSERT_TRUE(s.method);
+    HWND combo = GetDlgItem(s.method, 6673);
+    SendMessageA(combo, CB_SETCURSEL, 1, 0);  // set from outside: the combo announces nothing
+    PostClick(s.dialog, IDOK);
+    ASSERT_TRUE(WaitGone(s.dialog));
+    EXPECT_TRUE(Contains(SavedWorkspace(ts), "OptMethod=Exhaustive\r\n"));
+  }
+  {
+    StrategiesDialog s = OpenStrategies(ts);
+    ASSERT_TRUE(s.method);
+    HWND combo = GetDlgItem(s.method, 6673);
+    ASSERT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0);
+    // A key, as a user chooses: the combo says its selection changed.
+    SendMessageA(combo, WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageA(combo, WM_KEYUP, VK_DOWN, 0);
+    EXPECT_TRUE(WaitFor([&] { return Contains(ts.ActivityLog(), "optimization method chosen: genetic"); }))
+        << ts.ActivityLog();
+    PostClick(s.dialog, IDOK);
+    ASSERT_TRUE(WaitGone(s.dialog));
+    EXPECT_TRUE(Contains(SavedWorkspace(ts), "OptMethod=Genetic\r\n"));
+  }
+}
+
+TEST(StandInStrategyDialogs, WithoutComboChangesNotifiedTheSelectionIsReadAtOk) {
+  StandIn ts;
+  ASSERT_TRUE(ts.Main());
+  StrategiesDialog s = OpenStrategies(ts);
+  ASSERT_TRUE(s.method);
+  SendMessageA(GetDlgItem(s.method, 6673), CB_SETCURSEL, 1, 0);
+  PostClick(s.dialog, IDOK);
+  ASSERT_TRUE(WaitGone(s.dialog));
+  EXPECT_TRUE(Contains(SavedWorkspace(ts), "OptMethod=Genetic\r\n"));
+}

@@ -58,9 +58,17 @@ class FormatStrategiesDialog : public Dialog {
 
   Chart* chart_;
   StrategySetup setup_;
+  // The method the combo last announced (CBN_SELCHANGE); with ComboChangesNotified it is the one applied.
+  OptimizationMethod notifiedMethod_ = OptimizationMethod::Exhaustive;
   std::unique_ptr<CommandPage> indicators_, strategies_, method_;
   bool fieldsOnPage_ = true;
 };
+
+// ComboChangesNotified: a combo's choice counts only when the combo announced it (CBN_SELCHANGE), as it does
+// for a choice made with the mouse or the keyboard; a selection set from outside (CB_SETCURSEL) is not seen.
+bool ComboChangesNotified() {
+  return App::Get().options.Flag("ComboChangesNotified");
+}
 
 // MethodCheckOnPage: "Report best test only" (7539) sits on the strategies page itself instead of on
 // its method sub-page.
@@ -187,6 +195,7 @@ void FormatStrategiesDialog::OnInit() {
   SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tsfacts::kOptimizationExhaustive));
   SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tsfacts::kOptimizationGenetic));
   SendMessageA(combo, CB_SETCURSEL, setup_.method == OptimizationMethod::Genetic ? 1 : 0, 0);
+  notifiedMethod_ = setup_.method;
   if (fieldsOnPage_) FillGeneticFields(method, setup_.genetic);
   ShowStatus();
   SelectListRow(StrategyList(), 0);
@@ -233,6 +242,14 @@ void FormatStrategiesDialog::ToggleStatus() {
 // Commands of the strategies page and its method sub-page (also accepted on the dialog itself).
 bool FormatStrategiesDialog::StrategyCommand(int id, int code) {
   App& app = App::Get();
+  if (id == tsfacts::kOptimizationMethodComboId && code == CBN_SELCHANGE) {
+    HWND combo = method_->Item(tsfacts::kOptimizationMethodComboId);
+    notifiedMethod_ = SendMessageA(combo, CB_GETCURSEL, 0, 0) == 1 ? OptimizationMethod::Genetic
+                                                                   : OptimizationMethod::Exhaustive;
+    app.Log("optimization method chosen: %s",
+            notifiedMethod_ == OptimizationMethod::Genetic ? "genetic" : "exhaustive");
+    return true;
+  }
   if (code != BN_CLICKED) return false;
   if (id == tsfacts::kStrategyStatusButtonId) {
     ToggleStatus();
@@ -258,8 +275,11 @@ bool FormatStrategiesDialog::StrategyCommand(int id, int code) {
 
 void FormatStrategiesDialog::ReadMethod() {
   HWND combo = method_->Item(tsfacts::kOptimizationMethodComboId);
-  setup_.method = SendMessageA(combo, CB_GETCURSEL, 0, 0) == 1 ? OptimizationMethod::Genetic
-                                                               : OptimizationMethod::Exhaustive;
+  if (ComboChangesNotified())
+    setup_.method = notifiedMethod_;
+  else
+    setup_.method = SendMessageA(combo, CB_GETCURSEL, 0, 0) == 1 ? OptimizationMethod::Genetic
+                                                                 : OptimizationMethod::Exhaustive;
   if (fieldsOnPage_) setup_.genetic = ReadGeneticFields(method_->Hwnd(), setup_.genetic);
 }
 

@@ -82,6 +82,11 @@
 //                          the "Saving Performance" box goes after the last
 //   CachedLoadNoLog=0      [strict] 1: a chart load whose data are all in the cache (before 9.1) writes no
 //                          download log lines (the cache files are written as before)
+//   ComboChangesNotified=0 1: the optimisation method combo (6673) and the report Save As file type combo
+//                          (1136) count only as they announced their choice (CBN_SELCHANGE; for the file
+//                          dialog the CDN_TYPECHANGE it sends then): a selection set from outside without
+//                          the notification (CB_SETCURSEL alone) is not seen at OK, nor does the file
+//                          name's extension choose the report's format
 //   DateFieldsTypedOnly=0  [strict] 1: the date fields refuse WM_SETTEXT sent from another program; only
 //                          typed digits (WM_CHAR field by field) change them
 //   ReportTitleRange=0     [strict] 1: the performance report window's title ends with the date range of
@@ -137,6 +142,11 @@
 //                          window stays with its workspaces, whose charts come back when one is
 //                          activated or opened again
 //   ChartingEndsAfterMs=N  the charting process ends N ms after this value appears or changes
+//   SignalAt=MOMENT,...    at that moment (the CrashAt moments) the UI thread sets the named event
+//                          MomentEventName(pid, MOMENT, "reached") and holds, inside the message in which
+//                          the moment happened, until MomentEventName(pid, MOMENT, "go") is set or
+//                          SignalHoldMs (default 5000) has passed: a test acts at a repeatable moment. The
+//                          test creates both events before it sets the option.
 //   Quit=0                 1: close every window and end the process with code 0
 // Actions (run once each time the value changes; for demonstrations and checks by hand):
 //   Command=ID             a command as if posted to the main window (17556 and other chart commands go
@@ -153,6 +163,11 @@ namespace orchart {
 
 // Sent (or posted) to the main window: re-read the control file now.
 constexpr unsigned kReloadControlMessage = 0x8000 + 0x301;  // WM_APP + 0x301
+
+// The name of a SignalAt event of the stand-in with process id `pid` (`which`: "reached" or "go").
+inline std::string MomentEventName(unsigned long pid, const std::string& moment, const std::string& which) {
+  return "Local\\orchart-moment-" + std::to_string(pid) + "-" + moment + "-" + which;
+}
 
 class Options {
  public:

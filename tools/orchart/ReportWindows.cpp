@@ -270,6 +270,21 @@ void WriteReportFile(const std::string& path, bool spreadsheet, const ReportSubj
   });
 }
 
+// ComboChangesNotified: the file type of the report's Save As counts only as the dialog announces it
+// (CDN_TYPECHANGE, which the dialog sends when its type combo 1136 says its selection changed); the name's
+// extension and a selection set from outside without the combo's notification decide nothing.
+DWORD gAnnouncedFileType = 1;
+
+UINT_PTR CALLBACK SaveTypeHook(HWND, UINT msg, WPARAM, LPARAM lp) {
+  if (msg != WM_NOTIFY) return 0;
+  auto* note = reinterpret_cast<OFNOTIFYA*>(lp);
+  if (note->hdr.code == CDN_TYPECHANGE && note->lpOFN) {
+    gAnnouncedFileType = note->lpOFN->nFilterIndex;
+    App::Get().Log("save report file type chosen: %lu", static_cast<unsigned long>(gAnnouncedFileType));
+  }
+  return 0;
+}
+
 void SavePerformanceReport(HWND reportWindow) {
   App::Get().OpenDialogLater("SaveReport", [reportWindow] {
     App& app = App::Get();
@@ -290,6 +305,9 @@ void SavePerformanceReport(HWND reportWindow) {
     spec.fileName = "Report";
     spec.flags = OFN_PATHMUSTEXIST;
     if (app.options.Int("OverwritePrompt", 0)) spec.flags |= OFN_OVERWRITEPROMPT;
+    bool announcedOnly = app.options.Flag("ComboChangesNotified");
+    if (announcedOnly) spec.hook = SaveTypeHook;
+    gAnnouncedFileType = 1;
     app.Log("save report dialog");
     FileDialogChoice choice;
     if (!RunFileDialog(spec, choice)) {
@@ -297,7 +315,9 @@ void SavePerformanceReport(HWND reportWindow) {
       return;
     }
     const std::string& path = choice.path;
-    bool spreadsheet = HasExtension(path, ".xls") || (!HasExtension(path, ".mht") && choice.filterIndex == 2);
+    bool spreadsheet = announcedOnly ? gAnnouncedFileType == 2
+                                     : HasExtension(path, ".xls") ||
+                                           (!HasExtension(path, ".mht") && choice.filterIndex == 2);
     WriteReportFile(path, spreadsheet, subject, result);
   });
 }

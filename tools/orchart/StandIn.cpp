@@ -263,6 +263,7 @@ void App::RestartTimerOnChange(const char* key, std::string& last, UINT_PTR time
 }
 
 void App::FaultPoint(const char* moment) {
+  if (options.ListHas("SignalAt", moment)) Signal(moment);
   if (options.ListHas("CrashAt", moment)) Crash(moment);
   // "Now" in these lists is handled when the options change, not at every fault point of the process.
   std::string name = moment;
@@ -282,6 +283,20 @@ void App::Hang(const char* why) {
   // Sleep, not a message wait: nothing of this thread may answer while it lasts.
   Sleep(static_cast<DWORD>(ms));
   Log("hang over");
+}
+
+void App::Signal(const char* moment) {
+  DWORD pid = GetCurrentProcessId();
+  HANDLE reached = CreateEventA(nullptr, FALSE, FALSE, MomentEventName(pid, moment, "reached").c_str());
+  HANDLE go = CreateEventA(nullptr, FALSE, FALSE, MomentEventName(pid, moment, "go").c_str());
+  int holdMs = std::max(0, options.Int("SignalHoldMs", 5000));
+  Log("moment: %s, holding up to %d ms", moment, holdMs);
+  if (reached) SetEvent(reached);
+  // A bounded hold inside the current message, not a hang: the test only sets what it needs and says go.
+  bool released = go && WaitForSingleObject(go, static_cast<DWORD>(holdMs)) == WAIT_OBJECT_0;
+  Log("moment: %s, %s", moment, released ? "released" : "not released");
+  if (reached) CloseHandle(reached);
+  if (go) CloseHandle(go);
 }
 
 void App::EndCharting(const char* why) {

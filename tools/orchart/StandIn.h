@@ -82,6 +82,8 @@ class App {
   [[noreturn]] void Crash(const char* why);
   // The UI thread takes no message for HangMs: every window of the process is hung meanwhile.
   void Hang(const char* why);
+  // SignalAt: tells a waiting test that the moment has come and holds until it says go (bounded).
+  void Signal(const char* moment);
   // What another program sees when TradeStation's charting process ends: every chart window and every
   // dialog, box and report window goes at once, without a prompt; the main window stays with its
   // workspaces, whose charts come back when a workspace is activated or opened again.
