@@ -21,6 +21,7 @@
 #include "foundation/SysWin.h"
 #include "foundation/TxtArray.h"
 #include "sequence/Timeframe.h"
+#include "tsdriver/PrimitiveHelpers.h"
 #include "tsdriver/TsFacts.h"
 #include "tsdriver/WindowQuery.h"
 
@@ -30,14 +31,6 @@ namespace {
 
 constexpr char kLog[] = "RemoteTS";
 constexpr int kMaxCountedColours = 1000;
-
-int Setting(const char* key, int def) {
-  return Settings::GetInt("Tavrin", key, def);
-}
-
-void* AsPtr(HWND window) {
-  return static_cast<void*>(window);
-}
 
 // A picture of part of the screen as 32-bit pixels, top row first.
 struct Picture {
@@ -158,6 +151,29 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 CTxt DownloadLogSymbol(const char* line) {
   return SymbolAfterRequest(line ? line : "", ",").c_str();
+}
+
+// ---- The driver's default load waits
+// ------------------------------------------------------------------------------------
+
+int FullChartLoadWaits::CountChartColours(TsDriver& driver, HWND chart, CTxt& err, const char* pattern,
+                                          int limit) {
+  return driver.CountChartColours(chart, err, pattern, limit);
+}
+
+int FullChartLoadWaits::WaitForDownloadToComplete(TsDriver& driver, const char* symbol, CTxt& err, int flag) {
+  return driver.WaitForDownloadToComplete(symbol, err, flag);
+}
+
+int FullChartLoadWaits::WaitForSymbolToLoad(TsDriver& driver, const char* symbol, int kind, CTxt& err,
+                                            int seconds) {
+  return driver.WaitForSymbolToLoad(symbol, kind, err, seconds);
+}
+
+int ChartLoadWaitSeconds() {
+  int seconds = Setting("ChartWaitForLoad", 10);
+  int floor = Setting("ChartLoadMinSec", 10);
+  return seconds < floor ? floor : seconds;
 }
 
 // ---- Download log and cache file

@@ -14,6 +14,7 @@
 #include "foundation/Settings.h"
 #include "sequence/Timeframe.h"
 #include "tsdriver/ChartLoad.h"
+#include "tsdriver/PrimitiveHelpers.h"
 #include "tsdriver/TsDriver.h"
 #include "tsdriver/TsFacts.h"
 #include "tsdriver/WindowQuery.h"
@@ -23,23 +24,6 @@ using namespace tsdriver;
 namespace {
 
 constexpr char kLog[] = "RemoteTS";
-
-int Setting(const char* key, int def) {
-  return Settings::GetInt("Tavrin", key, def);
-}
-
-void* AsPtr(HWND window) {
-  return static_cast<void*>(window);
-}
-
-bool HasClass(HWND window, const char* cls) {
-  return window && CompareNoCase(ClassNameOf(window).c_str(), cls, 1) == 0;
-}
-
-void FocusAndCapture(HWND window) {
-  SetFocus(window);
-  SetCapture(window);
-}
 
 std::vector<HWND> DialogsTitled(HWND parent, const char* title, TextRule rule) {
   WindowQuery q;
@@ -691,9 +675,7 @@ int ChartSetupRun::Confirm() {
 // ----------------------------------------------------------------------------------------------
 
 int ChartSetupRun::LoadWait(const char* newSymbol) {
-  int loadSeconds = Setting("ChartWaitForLoad", 10);
-  int floor = Setting("ChartLoadMinSec", 10);
-  if (loadSeconds < floor) loadSeconds = floor;
+  int loadSeconds = ChartLoadWaitSeconds();
   int passes = Setting("ChartLoadConfirm", 3);
   int maxWaitSec = Setting("FmtWaitLoadWaitSec", 1800);
   long long start = SteadyMs();
@@ -704,7 +686,7 @@ int ChartSetupRun::LoadWait(const char* newSymbol) {
     LogTrace(kLog, 0, "Chart load confirmed, pass %d of %d", pass, passes);
   }
   d_.CloseTsPopups(0);
-  if (Setting("ShowMgr", 0) == 1) RestoreWindowByTitle("Tavrin", nullptr);
+  RestoreProgramWindow();
   if (verbose_) LogTrace(kLog, 0, "Loaded Sym=%s, Int=%s", newSymbol, newInterval_.GetData());
   return result;
 }
@@ -719,7 +701,7 @@ int ChartSetupRun::LoadPass(const char* newSymbol, int loadSeconds, long long st
       err_ = kAbortedText;
       return -9;
     }
-    if (Setting("TavrinMinimize", 1) == 1) MinimizeWindowByTitle("Tavrinex", nullptr);
+    MinimizeProgramWindows();
     d_.CloseDialogsByTitle(nullptr, tsfacts::kChartingBoxTitlePrefix, tsfacts::kChartingBoxButtonId, nullptr,
                            0);
     // The chart title, re-read while it is empty (the chart may be rebuilding).

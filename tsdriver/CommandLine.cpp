@@ -5,23 +5,12 @@
 
 #include "foundation/Log.h"
 #include "foundation/Settings.h"
+#include "tsdriver/PrimitiveHelpers.h"
 #include "tsdriver/TsDriver.h"
 #include "tsdriver/TsFacts.h"
 #include "tsdriver/WindowQuery.h"
 
 using namespace tsdriver;
-
-namespace {
-
-void* AsPtr(HWND window) {
-  return static_cast<void*>(window);
-}
-
-bool HasClass(HWND window, const char* cls) {
-  return CompareNoCase(ClassNameOf(window).c_str(), cls, 1) == 0;
-}
-
-}  // namespace
 
 HWND TsDriver::FindCommandLineEdit(CTxt& err) {
   CTxt text;

@@ -130,7 +130,7 @@ void TsDriver::SetInteraction(Interaction* interaction) {
 }
 
 void TsDriver::SetChartLoadWaits(ChartLoadWaits* waits) {
-  m_chartLoadWaits = waits ? waits : &m_onScreenWaits;
+  m_chartLoadWaits = waits ? waits : &m_fullWaits;
 }
 
 void TsDriver::SetBaseFolder(const char* folder) {

@@ -2,12 +2,16 @@
 // buttons, list boxes, date fields, menu commands, the command line, and closing windows.
 #include <windows.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "foundation/DateTime.h"
+#include "foundation/GaugetteProtocol.h"
 #include "foundation/Log.h"
 #include "foundation/Settings.h"
+#include "tsdriver/PrimitiveHelpers.h"
 #include "tsdriver/TsDriver.h"
 #include "tsdriver/TsFacts.h"
 #include "tsdriver/WindowQuery.h"
@@ -22,23 +26,12 @@ bool PrimitiveWait(int ms) {
   return WaitMs(ms, g_primitivesAbort);
 }
 
-void* AsPtr(HWND window) {
-  return static_cast<void*>(window);
-}
-
 // The class rule of the dialog searches: "#32770" exactly when none is given, else the given class as a
 // prefix; the workspace list dialog is found by its title alone, whatever its real class.
 ClassRule DialogClassRule(const char* cls) {
   if (!cls) return {tsfacts::kDialogClass, TextRule::Exact};
   if (CompareNoCase(cls, tsfacts::kMoreWorkspacesName95, 1) == 0) return {nullptr, TextRule::Exact};
   return {cls, TextRule::Prefix};
-}
-
-// Focus and capture follow the driver's habit of acting like a user; on another thread's window the system
-// may refuse both, which changes nothing for the messages that follow.
-void FocusAndCapture(HWND window) {
-  SetFocus(window);
-  SetCapture(window);
 }
 
 void PostClickAt(HWND control, int x, int y) {
@@ -78,6 +71,26 @@ int SelectedEntry(HWND list, std::string& text) {
 }
 
 }  // namespace
+
+// ---- Helpers of every operation file
+// -------------------------------------------------------------------------------------
+
+int tsdriver::Setting(const char* key, int def) {
+  return Settings::GetInt("Tavrin", key, def);
+}
+
+void* tsdriver::AsPtr(HWND window) {
+  return static_cast<void*>(window);
+}
+
+bool tsdriver::HasClass(HWND window, const char* cls) {
+  return window && CompareNoCase(ClassNameOf(window).c_str(), cls, 1) == 0;
+}
+
+void tsdriver::FocusAndCapture(HWND window) {
+  SetFocus(window);
+  SetCapture(window);
+}
 
 void SetPrimitivesAbortRequest(const AbortRequest* abort) {
   g_primitivesAbort = abort;
@@ -374,22 +387,68 @@ int MinimizeWindowByTitle(const char* title, const char* cls) {
   return 0;
 }
 
-int RestoreWindowByTitle(const char* title, const char* cls) {
-  HWND w = FindWindowByClassTitle(cls ? cls : tsfacts::kDialogClass, title, 3, 1);
-  if (!w) return -1;
+namespace {
+
+// Restores the window, then moves it to the stored MainWindowPos (left, width, top, height; left, width and
+// height each 0 to 4096) keeping its size, and gives it focus and capture. Restored first: a minimised
+// window that is moved keeps its old place once restored. Asynchronous: never waits for the window's thread
+// (Tavrin's own window belongs to its interface thread); the system keeps the two requests in order.
+void RestoreToStoredPosition(HWND w) {
+  ShowWindowAsync(w, SW_RESTORE);
   CTxt position;
   Settings::GetString("SYS", "MainWindowPos", "", position);
   int v[4] = {-1, -1, -1, -1};
   if (std::sscanf(position, "%d,%d,%d,%d", &v[0], &v[1], &v[2], &v[3]) == 4) {
     auto inRange = [](int x) { return x >= 0 && x <= 4096; };
-    if (inRange(v[0]) && inRange(v[1]) && inRange(v[3])) {
-      SetWindowPos(w, nullptr, v[0], v[2], 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-      ShowWindow(w, SW_SHOW);
-    }
+    if (inRange(v[0]) && inRange(v[1]) && inRange(v[3]))
+      SetWindowPos(w, nullptr, v[0], v[2], 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_ASYNCWINDOWPOS);
   }
-  ShowWindow(w, SW_RESTORE);
   FocusAndCapture(w);
+}
+
+bool HoldsComboBox(HWND window) {
+  WindowQuery q;
+  q.cls = {tsfacts::kComboBoxClass, TextRule::Exact};
+  q.ancestor = window;
+  return FindFirstWindow(q) != nullptr;
+}
+
+}  // namespace
+
+int RestoreWindowByTitle(const char* title, const char* cls) {
+  HWND w = FindWindowByClassTitle(cls ? cls : tsfacts::kDialogClass, title, 3, 1);
+  if (!w) return -1;
+  RestoreToStoredPosition(w);
   return 0;
+}
+
+HWND FindProgramWindow() {
+  WindowQuery q;
+  q.cls = {tsfacts::kDialogClass, TextRule::Exact};
+  q.title = kTavrinCaption;
+  q.titleRule = TextRule::Suffix;
+  HWND other = nullptr;
+  for (HWND w : FindWindows(q)) {
+    if (ParentOf(w) || GetWindow(w, GW_OWNER)) continue;
+    if (TitleOf(w).size() <= std::strlen(kTavrinCaption) && !HoldsComboBox(w)) continue;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId()) return w;
+    if (!other) other = w;
+  }
+  return other;
+}
+
+void MinimizeProgramWindows() {
+  if (Setting("TavrinMinimize", 1) == 1)
+    if (HWND w = FindProgramWindow()) ShowWindowAsync(w, SW_MINIMIZE);
+  if (HWND progress = FindWindowByClassTitle(kGaugetteWindowClass, "Gaugette", 3, 1))
+    ShowWindowAsync(progress, SW_MINIMIZE);
+}
+
+void RestoreProgramWindow() {
+  if (Setting("ShowMgr", 0) != 1) return;
+  if (HWND w = FindProgramWindow()) RestoreToStoredPosition(w);
 }
 
 // ---- Menu commands

@@ -10,6 +10,7 @@
 #include "foundation/Log.h"
 #include "foundation/Settings.h"
 #include "foundation/SysUtil.h"
+#include "tsdriver/PrimitiveHelpers.h"
 #include "tsdriver/TsDriver.h"
 #include "tsdriver/TsFacts.h"
 #include "tsdriver/WindowQuery.h"
@@ -22,14 +23,6 @@ constexpr char kLog[] = "RemoteTS";
 constexpr char kSaveLog[] = "AutoSave";
 constexpr int kIdYes = 6;
 constexpr int kNumberedNames = 9999;
-
-void* AsPtr(HWND window) {
-  return static_cast<void*>(window);
-}
-
-int Setting(const char* key, int def) {
-  return Settings::GetInt("Tavrin", key, def);
-}
 
 // A bounded sleep that only an immediate abort (request 1) cuts short: an abort after the step (2) lets the
 // step's saving finish with its full waits.

@@ -16,6 +16,7 @@
 #include "foundation/SysUtil.h"
 #include "foundation/SysWin.h"
 #include "sequence/Timeframe.h"
+#include "tsdriver/PrimitiveHelpers.h"
 #include "tsdriver/TsDriver.h"
 #include "tsdriver/TsFacts.h"
 #include "tsdriver/WindowQuery.h"
@@ -26,11 +27,6 @@ namespace {
 
 constexpr char kLog[] = "RemoteTS";
 constexpr char kAbortSeen[] = "External Abort detectecd";
-constexpr char kProgramWindow[] = "Tavrinex";
-
-int Setting(const char* key, int def) {
-  return Settings::GetInt("Tavrin", key, def);
-}
 
 double FreeGB() {
   CTxt drive;
@@ -73,9 +69,7 @@ class StepRun {
       d_.SaveWindowSnapshot("%s: Sym=%s, Int=%s, Data=%s", what, symbol_.GetData(), interval_.GetData(),
                             range_.GetData());
   }
-  void ShowProgramWindow() {
-    if (Setting("ShowMgr", 0) == 1) RestoreWindowByTitle(kProgramWindow, nullptr);
-  }
+  void ShowProgramWindow() { RestoreProgramWindow(); }
 
   TsDriver& d_;
   CTxt& err_;
@@ -114,7 +108,8 @@ int StepRun::Run(const char* command) {
   r = d_.ApplyStrategyParameters(optSet_, err_, 0, genetic);
   if (r < 0) {
     LogTrace(kLog, 0, "Strategy Error(%d): %s", r, err_.GetData());
-    return -3;
+    // Parameters cut short by an abort request end the step as that abort, not as a failure to retry.
+    return d_.Aborted() ? AbortSeen(-103) : -3;
   }
   Snapshot("AFTER  OPT");
   if (d_.Aborted()) return AbortSeen(-103);
@@ -142,6 +137,8 @@ int StepRun::ChangeChart() {
   if (r < 0) {
     LogTrace(kLog, 0, "Change Symbol Error(%d): Sym=%s, Int=%.2f, Data=%s, %s", r, symbol_.GetData(),
              std::fabs(std::atof(value_)), range_.GetData(), err_.GetData());
+    // The chart load ends early on an abort request: that is the abort, not a chart failure to retry.
+    if (d_.Aborted()) return AbortSeen(-102);
     return r >= -101 ? -2 : r;
   }
   Snapshot("AFTER  FMT");
@@ -251,7 +248,7 @@ int StepRun::WaitForChartRedraw() {
                  interval_.GetData());
   for (int pass = 1; !AbortNow(); ++pass) {
     Pause(pauseMs);
-    if (Setting("TavrinMinimize", 1) == 1) MinimizeWindowByTitle(kProgramWindow, nullptr);
+    MinimizeProgramWindows();
     d_.CloseDialogsByTitle(nullptr, tsfacts::kChartingBoxTitlePrefix, tsfacts::kChartingBoxButtonId, nullptr,
                            0);
     CTxt colourErr;

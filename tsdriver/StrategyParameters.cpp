@@ -11,6 +11,7 @@
 #include "foundation/Log.h"
 #include "foundation/Settings.h"
 #include "foundation/SysUtil.h"
+#include "tsdriver/PrimitiveHelpers.h"
 #include "tsdriver/TsDriver.h"
 #include "tsdriver/TsFacts.h"
 #include "tsdriver/WindowQuery.h"
@@ -22,23 +23,6 @@ namespace {
 constexpr char kLog[] = "RemoteTS";
 constexpr int kFirstInput = 1;
 constexpr int kLastInput = 100;
-
-int Setting(const char* key, int def) {
-  return Settings::GetInt("Tavrin", key, def);
-}
-
-void* AsPtr(HWND window) {
-  return static_cast<void*>(window);
-}
-
-bool HasClass(HWND window, const char* cls) {
-  return window && CompareNoCase(ClassNameOf(window).c_str(), cls, 1) == 0;
-}
-
-void FocusAndCapture(HWND window) {
-  SetFocus(window);
-  SetCapture(window);
-}
 
 void PostKey(HWND window, WPARAM key) {
   PostMessageA(window, WM_KEYDOWN, key, 0);
@@ -339,6 +323,12 @@ static void SelectMethod(HWND combo, const char* method) {
   PostMessageA(combo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 30));
   PostMessageA(combo, WM_LBUTTONUP, 0, MAKELPARAM(10, 30));
   SendBounded(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  // None of the above makes the combo announce its new selection, and a dialog that takes the method from
+  // that announcement would keep the old one: the choice is announced as the combo does for a key press.
+  LRESULT selected = CB_ERR;
+  if (SendBounded(combo, CB_GETCURSEL, 0, 0, &selected) && selected == index)
+    SendBounded(ParentOf(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                reinterpret_cast<LPARAM>(combo));
 }
 
 // Writes the genetic settings "generations|mutation|population|crossover|" into the fields on `page`, or

@@ -30,8 +30,8 @@ constexpr char kTsNotOpenedText[] = "TradeStation not opened - Start TradeStatio
 constexpr char kAbortedText[] = "Abort requested";
 constexpr char kTavrinCaption[] = "Tavrinex (Tavrin)";
 
-// The chart picture and load waits that opening a workspace relies on. The chart setup supplies the full
-// ones (download log, cache file); the driver starts with OnScreenChartLoadWaits.
+// The chart picture and load waits that the chart setup and opening a workspace rely on. The driver starts
+// with FullChartLoadWaits; tests may put in others.
 class ChartLoadWaits {
  public:
   virtual ~ChartLoadWaits() = default;
@@ -43,17 +43,15 @@ class ChartLoadWaits {
   virtual int WaitForSymbolToLoad(TsDriver& driver, const char* symbol, int kind, CTxt& err, int seconds) = 0;
 };
 
-// Counts the colours of the chart window as it shows on screen (no picture file) and has no download or data
-// file signals: both waits report "not applicable" (0).
-class OnScreenChartLoadWaits : public ChartLoadWaits {
+// The full load signals: the driver's own CountChartColours (a picture of the chart with its margins),
+// WaitForDownloadToComplete (TradeStation's download log) and WaitForSymbolToLoad (the symbol's cache file
+// before 9.1). The driver's default.
+class FullChartLoadWaits : public ChartLoadWaits {
  public:
   int CountChartColours(TsDriver& driver, HWND chart, CTxt& err, const char* pattern, int limit) override;
-  int WaitForDownloadToComplete(TsDriver&, const char*, CTxt&, int) override { return 0; }
-  int WaitForSymbolToLoad(TsDriver&, const char*, int, CTxt&, int) override { return 0; }
+  int WaitForDownloadToComplete(TsDriver& driver, const char* symbol, CTxt& err, int flag) override;
+  int WaitForSymbolToLoad(TsDriver& driver, const char* symbol, int kind, CTxt& err, int seconds) override;
 };
-
-// Distinct colours of a window's on-screen picture, up to limit (0 when it cannot be taken).
-int CountWindowColours(HWND window, int limit);
 
 // ---- Free operations: discovery
 // ------------------------------------------------------------------------------
@@ -75,6 +73,17 @@ int FindFileDialogs(SPtrArray& out);
 int WaitForClose(HWND window, int maxSeconds);
 int MinimizeWindowByTitle(const char* title, const char* cls);
 int RestoreWindowByTitle(const char* title, const char* cls);
+
+// Tavrin's own main window: a top-level dialog whose title ends in the application title (the main window
+// shows "(VERSION DATE TIME) Tavrinex (Tavrin)"). Tavrin's message boxes carry the bare application title and
+// hold no combo box: such a window counts only when it has one (the sequence list). Windows of this process
+// come first; null when none is shown.
+HWND FindProgramWindow();
+// Before a chart picture: minimises Tavrin's main window (when TavrinMinimize is 1) and the progress window,
+// so that neither covers the chart. Never waits for the windows' threads.
+void MinimizeProgramWindows();
+// Restores Tavrin's main window to its stored position when ShowMgr is 1 (RestoreWindowByTitle's way).
+void RestoreProgramWindow();
 
 // Writes the default daily tick volumes of the futures roots into the settings (section "TickDailyVolume").
 int LoadSymbolRoots();
@@ -214,7 +223,8 @@ class TsDriver {
 
   // Who answers the driver's questions (default: the message box). Not owned.
   void SetInteraction(tsdriver::Interaction* interaction);
-  // The chart picture and load waits of opening a workspace (default: OnScreenChartLoadWaits). Not owned.
+  // The chart picture and load waits of the chart setup and of opening a workspace (default, and with null:
+  // FullChartLoadWaits). Not owned.
   void SetChartLoadWaits(ChartLoadWaits* waits);
   ChartLoadWaits& LoadWaits() { return *m_chartLoadWaits; }
 
@@ -254,8 +264,8 @@ class TsDriver {
   tsdriver::AbortRequest m_pauseRequest{0};
   tsdriver::MessageBoxInteraction m_messageBoxes;
   tsdriver::Interaction* m_interaction = &m_messageBoxes;
-  OnScreenChartLoadWaits m_onScreenWaits;
-  ChartLoadWaits* m_chartLoadWaits = &m_onScreenWaits;
+  FullChartLoadWaits m_fullWaits;
+  ChartLoadWaits* m_chartLoadWaits = &m_fullWaits;
   const RunScript* m_runScript = nullptr;
   int m_multiData = 0;
   int m_permutationCount = 0;

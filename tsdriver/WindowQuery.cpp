@@ -2,6 +2,7 @@
 #include "tsdriver/WindowQuery.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <unordered_map>
 #include <unordered_set>
@@ -131,6 +132,10 @@ bool MatchText(const char* text, const char* wanted, TextRule rule) {
       return CompareNoCase(wanted, text, 2) == 0;
     case TextRule::Contains:
       return !wanted[0] || FindNoCase(text, wanted) >= 0;
+    case TextRule::Suffix: {
+      size_t length = std::strlen(text), tail = std::strlen(wanted);
+      return tail <= length && CompareNoCase(wanted, text + (length - tail), 1) == 0;
+    }
   }
   return false;
 }

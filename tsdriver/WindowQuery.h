@@ -28,7 +28,7 @@ inline bool SameLow16(HWND a, HWND b) {
 }
 
 // ---- Matching (all without regard to case) --------------------------------------------------------------
-enum class TextRule { Exact, Prefix, Contains };
+enum class TextRule { Exact, Prefix, Contains, Suffix };
 // A wanted text beginning with '*' means: contains the rest (the star form), whatever the rule.
 bool MatchText(const char* text, const char* wanted, TextRule rule);
 

@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/GaugetteProtocol.h"
 #include "foundation/Log.h"
 #include "foundation/Settings.h"
 #include "foundation/SysUtil.h"
 #include "sequence/Timeframe.h"
+#include "tsdriver/ChartLoad.h"
+#include "tsdriver/PrimitiveHelpers.h"
 #include "tsdriver/TsDriver.h"
 #include "tsdriver/TsFacts.h"
 #include "tsdriver/WindowQuery.h"
@@ -19,14 +20,6 @@ using namespace tsdriver;
 namespace {
 
 constexpr char kLog[] = "RemoteTS";
-
-void* AsPtr(HWND window) {
-  return static_cast<void*>(window);
-}
-
-int Setting(const char* key, int def) {
-  return Settings::GetInt("Tavrin", key, def);
-}
 
 // The workspace part of the main title when the title names one.
 bool TitleShowsWorkspace(const CTxt& title, const char* name) {
@@ -235,7 +228,7 @@ int TsDriver::OpenWorkspace(const char* path, CTxt& err, int activateFirst, int 
 }
 
 int TsDriver::FinishOpen(const CTxt& name, CTxt& err) {
-  if (Setting("ShowMgr", 0) == 1) RestoreWindowByTitle(kTavrinCaption, nullptr);
+  RestoreProgramWindow();
   Wait(1000);
   CTxt activateErr;
   if (ActivateWorkspace(name, activateErr) < 0) {
@@ -412,10 +405,7 @@ int TsDriver::LoadPass(const CTxt& path, bool skipConfirm, int pass, int passes,
       LogTrace(kLog, 0, "Opening WorkSpace Sym=%s Int=%s (%d, %s)", symbol.GetData(), interval.GetData(),
                kind, text.c_str());
     if (skipConfirm) return 1;
-    if (verbose) {
-      if (Setting("TavrinMinimize", 1) == 1) MinimizeWindowByTitle(kTavrinCaption, nullptr);
-      MinimizeWindowByTitle("Gaugette", kGaugetteWindowClass);
-    }
+    if (verbose) MinimizeProgramWindows();
     CloseDialogsByTitle(nullptr, tsfacts::kChartingBoxTitlePrefix, tsfacts::kChartingBoxButtonId, nullptr, 5);
     if (verbose) {
       CTxt pattern;
@@ -433,9 +423,7 @@ int TsDriver::LoadPass(const CTxt& path, bool skipConfirm, int pass, int passes,
       m_chartLoadWaits->WaitForDownloadToComplete(*this, symbol, err, 0);
     }
     // The load wait lasts at least ChartLoadMinSec (10 s; a fast stand-in for TradeStation needs less).
-    int floor = Setting("ChartLoadMinSec", 10);
-    int seconds = Setting("ChartWaitForLoad", 10);
-    m_chartLoadWaits->WaitForSymbolToLoad(*this, symbol, kind, err, seconds < floor ? floor : seconds);
+    m_chartLoadWaits->WaitForSymbolToLoad(*this, symbol, kind, err, ChartLoadWaitSeconds());
     m_chartWindow = chart;
     return 0;
   }

@@ -28,8 +28,8 @@ class ChartTest : public DriverTest {
     Set("WaitStratInput", "2");
   }
 
-  // The stand-in of a version with the sample workspace, and a driver that knows its folder and uses the
-  // full load signals.
+  // The stand-in of a version with the sample workspace, and a driver that knows its folder (with its own
+  // load signals: picture, download log, cache file).
   std::unique_ptr<standin::StandIn> Start(const char* version, const std::string& control = "",
                                           const std::string& workspace = "Tavrin Sample") {
     standin::StartOptions options;
@@ -43,7 +43,6 @@ class ChartTest : public DriverTest {
     }
     driver_ = std::make_unique<TsDriver>();
     driver_->SetBaseFolder(ts->Folder().c_str());
-    driver_->SetChartLoadWaits(&fullWaits_);
     driver_->SetInteraction(&answers_);
     return ts;
   }
@@ -58,7 +57,6 @@ class ChartTest : public DriverTest {
   }
 
   std::unique_ptr<TsDriver> driver_;
-  FullChartLoadWaits fullWaits_;
   tsdriver::FixedAnswerInteraction answers_{true};
 };
 

@@ -123,6 +123,16 @@ TEST_F(DriverReport, EverySaveModeWritesItsFiles) {
   }
 }
 
+TEST_F(DriverReport, FileTypeIsAnnouncedByTheCombo) {
+  // A TradeStation whose Save As takes the file type only from the type combo's change notification.
+  auto ts = StartWithRunFolder("ComboChangesNotified=1");
+  std::string base = ResultBase();
+  CTxt err;
+  ASSERT_EQ(SaveMsft(0, err), 0) << err.ToStd();
+  EXPECT_TRUE(StartsWith(testsupport::ReadFile(base + ".MHT"), "From: <Saved by TradeStation>"));
+  EXPECT_TRUE(StartsWith(testsupport::ReadFile(base + ".XLS"), "<HTML>")) << ts->ActivityLog();
+}
+
 TEST_F(DriverReport, ReportWithoutTradesIsNoFailure) {
   auto ts = StartWithRunFolder("NoTrades=1");
   CTxt err;

@@ -179,6 +179,56 @@ TEST_F(DriverStep, ErrorEventWhileOptimizing) {
   EXPECT_TRUE(Contains(err.ToStd(), "An Error Event occured")) << err.ToStd();
 }
 
+// An abort requested at a moment of the stand-in (it holds there until the request is set) ends the step
+// with the code of the next checkpoint and its log line, and nothing after that checkpoint happens.
+class DriverStepAbort : public DriverStep {
+ protected:
+  int ExecuteWithAbortAt(standin::StandIn& ts, const char* moment, int request, CTxt& err) {
+    EXPECT_TRUE(ts.WaitSettled());
+    standin::Moment at(ts, moment);
+    ts.SetControl(std::string("SignalAt=") + moment + "\nSignalHoldMs=20000\n");
+    std::atomic<bool> done{false};
+    std::thread user([&] {
+      while (!done) {
+        if (!at.WaitReached(100)) continue;
+        driver_->AbortRequest() = request;
+        at.Release();
+        break;
+      }
+    });
+    int r = Execute(kStep, err);
+    done = true;
+    user.join();
+    return r;
+  }
+  drivertest::LogLines log_;
+};
+
+TEST_F(DriverStepAbort, RequestedWhileTheChartLoadsIsSeenAfterTheChartChange) {
+  auto ts = StartStep("9.5");
+  CTxt err;
+  EXPECT_EQ(ExecuteWithAbortAt(*ts, "ChartLoaded", 2, err), -102) << err.ToStd();
+  EXPECT_STREQ(err, kAbortedText);
+  EXPECT_TRUE(log_.Has("External Abort detectecd"));
+  EXPECT_FALSE(log_.Has("Applying Strategy Parameter")) << "nothing after the chart change";
+  EXPECT_FALSE(fs::exists(ResultBase() + ".tsw")) << "no workspace copy";
+  ASSERT_TRUE(ts->WaitSettled());
+  EXPECT_FALSE(Contains(ts->ActivityLog(), "strategy applied")) << ts->ActivityLog();
+}
+
+TEST_F(DriverStepAbort, RequestedAtTheStrategyOkIsSeenAfterTheParameters) {
+  auto ts = StartStep("9.5");
+  CTxt err;
+  EXPECT_EQ(ExecuteWithAbortAt(*ts, "StrategyOk", 1, err), -103) << err.ToStd();
+  EXPECT_STREQ(err, kAbortedText);
+  EXPECT_TRUE(log_.Has("External Abort detectecd"));
+  EXPECT_FALSE(log_.Has("Waiting for Optimization to complete")) << "no optimisation wait";
+  EXPECT_TRUE(fs::exists(ResultBase() + ".tsw")) << "the workspace copy comes before the parameters";
+  EXPECT_FALSE(fs::exists(ResultBase() + ".MHT"));
+  EXPECT_TRUE(standin::WaitFor([&] { return Contains(ts->ActivityLog(), "strategy applied"); }))
+      << ts->ActivityLog();
+}
+
 TEST_F(DriverStep, ImmediateAbortStopsTheOptimizationThroughItsAbortButton) {
   auto ts = StartStep("9.5", "OptTestMs=300");
   script_.DefinitionLines().SetAt(1, "1|1|40|1|");

@@ -99,6 +99,18 @@ TEST_F(DriverStrategyParameters, GeneticSettingsInBothLayouts) {
   }
 }
 
+TEST_F(DriverStrategyParameters, MethodChoiceIsAnnouncedByTheCombo) {
+  // A TradeStation that takes the method only from the combo's change notification.
+  auto ts = Start("9.5", "ComboChangesNotified=1");
+  CTxt err;
+  ASSERT_EQ(driver_->ApplyStrategyParameters(Lines({"1|10|20|5|"}), err, 0, "25|0.5|40|0.45|"), 1)
+      << err.ToStd();
+  EXPECT_TRUE(standin::WaitFor([&] { return Contains(ts->ActivityLog(), "strategy applied:"); }));
+  EXPECT_TRUE(Contains(ts->ActivityLog(), "optimization method chosen: genetic")) << ts->ActivityLog();
+  EXPECT_TRUE(Contains(ts->ActivityLog(), "(genetic,")) << ts->ActivityLog();
+  Settings::WriteString("Tavrin", "GeneticPar", "");
+}
+
 TEST_F(DriverStrategyParameters, ReadsTheInputsForTheEditor) {
   auto ts = Start("9.5");
   CTxtArray rows;

@@ -7,10 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "StandInHarness.h"
 #include "TestSupport.h"
+#include "foundation/Log.h"
 #include "foundation/Settings.h"
 #include "foundation/Txt.h"
 #include "tsdriver/TsDriver.h"
@@ -40,10 +43,39 @@ class DriverTest : public testing::Test {
     Set("ChartLoadConfirm", "1");
     Set("WaitTSCmd", "300");
     Set("TsAnswerWaitMs", "1500");
+    // Chart loads of the fast stand-in take milliseconds: a second of standing still is plenty.
+    Set("ChartLoadMinSec", "1");
+    Set("ChartWaitForLoad", "1");
   }
   void TearDown() override { Settings::OverrideAppFolder(nullptr); }
   static void Set(const char* key, const char* value) { Settings::WriteString("Tavrin", key, value); }
   std::string folder_;
+};
+
+// Every log line of the process (all threads) while it exists, to check what the driver said.
+class LogLines {
+ public:
+  LogLines() { SetLogStatusSink(&Collect, this); }
+  ~LogLines() { SetLogStatusSink(nullptr, nullptr); }
+  LogLines(const LogLines&) = delete;
+  LogLines& operator=(const LogLines&) = delete;
+  // The first line that contains part; empty when none does.
+  std::string Find(const std::string& part) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const std::string& line : lines_)
+      if (line.find(part) != std::string::npos) return line;
+    return std::string();
+  }
+  bool Has(const std::string& part) const { return !Find(part).empty(); }
+
+ private:
+  static void Collect(void* self, const char*, const char* text, int) {
+    auto* lines = static_cast<LogLines*>(self);
+    std::lock_guard<std::mutex> guard(lines->lock_);
+    lines->lines_.push_back(text ? text : "");
+  }
+  mutable std::mutex lock_;
+  std::vector<std::string> lines_;
 };
 
 inline std::string Text(const CTxt& t) {

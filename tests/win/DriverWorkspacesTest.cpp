@@ -37,6 +37,20 @@ standin::StartOptions TwoWorkspaces(const char* version = "9.5") {
   return options;
 }
 
+// Age of a file's last write by the system's clock, in milliseconds; -1 when it is missing.
+long long FileAgeMs(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER written{}, current{};
+  written.LowPart = data.ftLastWriteTime.dwLowDateTime;
+  written.HighPart = data.ftLastWriteTime.dwHighDateTime;
+  current.LowPart = now.dwLowDateTime;
+  current.HighPart = now.dwHighDateTime;
+  return static_cast<long long>(current.QuadPart - written.QuadPart) / 10000;
+}
+
 class DriverWorkspaces : public DriverTest {};
 
 TEST_F(DriverWorkspaces, ActiveWorkspaceNeedsNoListDialog) {
@@ -113,6 +127,37 @@ TEST_F(DriverWorkspaces, OpensAWorkspaceAndConfirmsItsChart) {
   ASSERT_EQ(driver.OpenWorkspace(path.c_str(), err, 1, 1), 0) << err.ToStd();
   EXPECT_EQ(ShownWorkspace(ts->Main()), "Tavrin Sample");
   EXPECT_NE(driver.ChartWindow(), nullptr);
+}
+
+TEST_F(DriverWorkspaces, OpeningWaitsForTheRealLoadSignalsByDefault) {
+  Set("ChartWaitForLoad", "2");
+  Set("TavrinMinimize", "0");
+  for (const char* version : {"8.8", "9.5"}) {
+    standin::StartOptions options;
+    options.version = version;
+    options.workspace = "";
+    auto ts = StartStandIn(options);
+    drivertest::LogLines log;
+    TsDriver driver;  // no load waits put in: the driver's own
+    driver.SetBaseFolder(ts->Folder().c_str());
+    CTxt err;
+    long long start = tsdriver::SteadyMs();
+    ASSERT_EQ(driver.OpenWorkspace(ts->WorkspacePath("Tavrin Sample").c_str(), err, 0, 0), 0)
+        << version << " " << err.ToStd();
+    long long took = tsdriver::SteadyMs() - start;
+    EXPECT_TRUE(log.Has("WSOpen: Wait for Chart to complete loading")) << version;
+    if (std::string(version) == "8.8") {
+      std::string done = log.Find("WaitForDownloadToComplete: ");
+      EXPECT_NE(log.Find("Done: ").find("request for MSFT"), std::string::npos)
+          << "the download log's success line was waited for: " << done;
+      EXPECT_TRUE(log.Has("WaitForSymbolToLoad: Loaded MSFT")) << version;
+      long long age = FileAgeMs(ts->Folder() + "/Program/Cache/M/MSFT.min");
+      EXPECT_GT(age, 2000) << "the cache file had stood still for ChartWaitForLoad seconds";
+    } else {
+      EXPECT_TRUE(log.Has("WaitForSymbolToLoad: TS95 hidden cache(Wait=2)")) << version;
+      EXPECT_GE(took, 2000) << "the hidden cache is given ChartWaitForLoad seconds";
+    }
+  }
 }
 
 TEST_F(DriverWorkspaces, MarkedPathSkipsTheLoadWaits) {
