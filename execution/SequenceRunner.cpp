@@ -156,6 +156,13 @@ int SequenceRunner::RunDefinition(const char* definitionPath, const char* baseFo
   bool fatal = false;
   int result = CommandLoop(start, runOpt, resultText, errors, fatal);
   if (result == kRunPreparationFailed) {
+    // TradeStation could not be reached for a step (it may have died in the one before): the steps done so
+    // far still get their summary, and the run state stays unfinished, so the next run goes on from there.
+    if (m_currentStep.load() >= 0) {
+      CTxt summary;
+      WriteSummary(RunFolder().c_str(), summary, 1);
+      LogTrace(kLogCategory, 0, "%s", static_cast<const char*>(summary));
+    }
     m_currentStep = -1;
     ResetRequests();
     return result;

@@ -39,6 +39,7 @@ class ScriptedDriver : public StepDriver {
   std::string tsFolder;
   double freeGB = 100;
   bool tradeStation = true;
+  bool workspaceOpens = true;
   int abortOptimizationResult = 0;
   std::atomic<int> errorChecks{0};
   std::map<int, int> attempts;
@@ -54,10 +55,11 @@ class ScriptedDriver : public StepDriver {
     return 0;
   }
   void LoadSymbolRoots() override {}
-  int OpenWorkspace(const char* path, CTxt&, int check) override {
+  int OpenWorkspace(const char* path, CTxt& resultText, int check) override {
     calls.push_back(std::string("open ") + path);
     checkMaximised.push_back(check);
-    return 0;
+    if (!workspaceOpens) resultText = "TradeStation not opened - Start TradeStation now and click OK";
+    return workspaceOpens ? 0 : -1;
   }
   int ExecuteStep(const char* command, CTxt& resultText, int) override {
     int step = currentStep_ + 1;
@@ -285,6 +287,24 @@ TEST_F(Runner, AbortAfterTheStepResumesAtTheNextStep) {
   EXPECT_EQ(0u, text.ToStd().rfind("Aborted Sequence at Step#2", 0)) << text.ToStd();
   CTxt mark;
   EXPECT_EQ(3, ReadAbortMark(path.c_str(), mark));
+}
+
+// TradeStation gone after a step: the next step's workspace cannot be opened and the run ends as a failed
+// preparation; the steps done so far still get their summary, and the unfinished run state makes the next
+// run go on with the step that could not start.
+TEST_F(Runner, WorkspaceLostMidRunStillWritesTheSummaryAndLeavesAResumePoint) {
+  std::string path = FourSteps();
+  driver.onStep = [&](int step, int) {
+    if (step == 2) driver.workspaceOpens = false;
+  };
+  CTxt text;
+  EXPECT_EQ(kRunPreparationFailed, RunIt(path, text));
+  EXPECT_EQ("TradeStation not opened - Start TradeStation now and click OK", text.ToStd());
+  EXPECT_EQ(2, driver.StepCalls());
+  EXPECT_TRUE(testsupport::FileExists(Base() + "SEQ_0001/_Summary.csv"));
+  EXPECT_EQ(-1, runner.CurrentStep());
+  CTxt adopted;
+  EXPECT_EQ(3, runner.AdoptInterruptedRun(path.c_str(), "", adopted)) << adopted.ToStd();
 }
 
 TEST_F(Runner, PauseHoldsTheNextStepUntilContinued) {
