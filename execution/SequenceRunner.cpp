@@ -3,6 +3,7 @@
 #include "execution/SequenceRunner.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -279,7 +280,7 @@ int SequenceRunner::StartIndex(const char* definitionPath) {
   if (k <= 0) return 0;
   const char* command = m_script.GetCommand(k - 1);
   LogTrace(kLogCategory, 0, "Continue at aborted Step#%d (%s)", k, static_cast<const char*>(mark));
-  if (!command || mark != command)
+  if (!command || std::strcmp(mark, command) != 0)
     LogTrace(kLogCategory, 0, "WARNING: the definition changed since the run stopped: Step#%d was %s, now %s",
              k, static_cast<const char*>(mark), command ? command : "(no such step)");
   return k - 1;

@@ -451,6 +451,7 @@ TEST_F(Runner, InterruptedRunIsResumedAtItsStep) {
   EXPECT_EQ(2, driver.StepCalls()) << driver.calls.size();
   EXPECT_EQ(1, log.Count("was interrupted at Step#3")) << log.All();
   EXPECT_EQ(1, log.Count("Continue at aborted Step#3"));
+  EXPECT_EQ(0, log.Count("WARNING: the definition changed")) << log.All();
   ASSERT_EQ(1, ReadRunState((Base() + "SEQ_0001").c_str(), state, err));
   EXPECT_EQ("Resumed", state.state);
 
