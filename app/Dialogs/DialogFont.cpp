@@ -17,9 +17,11 @@ DialogFontMeasure::DialogFontMeasure() {
   lstrcpynA(lf.lfFaceName, kDialogFontFace, LF_FACESIZE);
   m_font = CreateFontIndirectA(&lf);
   if (m_font) m_previous = SelectObject(m_dc, m_font);
+  // The dialog manager's own base unit: the average of the 52 letters (the capitals alone are wider, and
+  // converting with them would cut labels short).
   SIZE size{};
-  const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  if (GetTextExtentPoint32A(m_dc, alphabet, 26, &size) && size.cx > 0) m_averagePixels = size.cx / 26.0;
+  const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  if (GetTextExtentPoint32A(m_dc, alphabet, 52, &size) && size.cx > 0) m_averagePixels = size.cx / 52.0;
 }
 
 DialogFontMeasure::~DialogFontMeasure() {
@@ -32,7 +34,7 @@ int DialogFontMeasure::Units(const char* text) const {
   if (!text || !*text || !m_dc) return 0;
   SIZE size{};
   if (!GetTextExtentPoint32A(m_dc, text, static_cast<int>(std::strlen(text)), &size)) return 0;
-  return static_cast<int>(std::ceil(size.cx * kAverageCharUnits / m_averagePixels));
+  return static_cast<int>(std::ceil(size.cx * kAverageCharUnits / m_averagePixels)) + 2;
 }
 
 int DialogFontMeasure::WidestLine(const char* text, int* lines) const {

@@ -1,5 +1,6 @@
 // The font of the resource-less dialogs ("MS Sans Serif", 8 points) and the measuring of texts with it in
-// dialog units: the average character (the width of "A".."Z" over 26) counts 4 units.
+// dialog units, converted the way the dialog manager converts (the average letter counts 4 units), with a
+// little room so that a measured label is never clipped.
 #pragma once
 
 #include <windows.h>
