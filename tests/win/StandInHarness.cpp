@@ -152,7 +152,12 @@ StandIn::~StandIn() {
 }
 
 void StandIn::SetControl(const std::string& lines) {
-  testsupport::WriteFile(controlPath_, lines);
+  // Replaced whole, never rewritten in place: the stand-in's poll would otherwise read a half-written file,
+  // take the keys not written yet for removed ones and act again when they come back. The stand-in may hold
+  // the file open for a moment while it reads it.
+  std::string next = controlPath_ + ".new";
+  testsupport::WriteFile(next, lines);
+  WaitFor([&] { return MoveFileExA(next.c_str(), controlPath_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0; });
   DWORD_PTR result = 0;
   SendMessageTimeoutA(main_, orchart::kReloadControlMessage, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
 }
