@@ -384,7 +384,7 @@ void MainDialog::OpenEditor(bool isNew) {
   std::string name;
   Settings::GetString("Tavrin", "CurrDef", "DJ30", name);
 #ifdef TAVRIN_HAS_EDITOR
-  RunSequenceEditor(Handle(), m_programFolder.c_str(), name.c_str(), isNew);
+  RunSequenceEditor(Handle(), m_programFolder.c_str(), name.c_str(), isNew, &m_driver);
 #else
   (void)isNew;
   CTxt text;

@@ -441,11 +441,13 @@ TEST_F(AppMainWindow, NewRefusesTheUnchangedAndATakenNameThenCreatesTheDefinitio
   EXPECT_EQ(app->ComboCount(), 3);
 }
 
+// "Beta" is the first entry and "BetaTwo" begins with it too: the stored name selects the first one.
 TEST_F(AppMainWindow, DeleteAsksFirst) {
-  WriteDefinition("Alpha", "MSFT");
   WriteDefinition("Beta", "CSCO");
+  WriteDefinition("BetaTwo", "MSFT");
   auto app = StartReady();
   ASSERT_TRUE(app->Main());
+  ASSERT_EQ(app->Selected(), "Beta");
   app->Click(IDC_DELETE);
   HWND question = app->WaitBox("Are you sure you want to delete Backtesting Sequence 'Beta'?");
   ASSERT_TRUE(question);
@@ -458,7 +460,8 @@ TEST_F(AppMainWindow, DeleteAsksFirst) {
   Tavrin::Answer(question, IDYES);
   EXPECT_TRUE(toolsupport::WaitUntil([&] { return app->ComboCount() == 1; }, 5000));
   EXPECT_FALSE(testsupport::FileExists(folder_ + "/Beta.tvd"));
-  EXPECT_EQ(app->ComboEntry(0), "Alpha");
+  EXPECT_TRUE(testsupport::FileExists(folder_ + "/BetaTwo.tvd"));
+  EXPECT_EQ(app->ComboEntry(0), "BetaTwo");
 }
 
 TEST_F(AppMainWindow, FirstStartOffersTheSampleImportOnce) {
