@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "app/Dialogs/DlgPrompt.h"
 #include "app/RunnerApp.h"
 #include "app/resources/resource.h"
 #include "foundation/Log.h"
@@ -60,51 +61,6 @@ class ListDialog : public ResourceDialog {
   const char* m_heading;
   const std::vector<std::string>& m_entries;
   const POINT* m_at;
-};
-
-class TextDialog : public ResourceDialog {
- public:
-  TextDialog(const char* title, const char* heading, const char* field, CTxt& answer)
-      : ResourceDialog(IDD_PROMPT_TEXT),
-        m_title(title),
-        m_heading(heading),
-        m_field(field),
-        m_answer(answer) {}
-
- protected:
-  bool OnInit() override {
-    SetWindowTextA(Handle(), m_title);
-    SetDlgItemTextA(Handle(), IDC_PROMPT_HEADING, m_heading);
-    CTxt label, width, flags;
-    strfld(m_field, '|', 1, 1, label);
-    strfld(m_field, '|', 2, 1, width);
-    strfld(m_field, '|', 3, 1, flags);
-    SetDlgItemTextA(Handle(), IDC_PROMPT_LABEL, label);
-    HWND edit = Item(IDC_PROMPT_EDIT);
-    if (std::atoi(width) > 0) SendMessageA(edit, EM_LIMITTEXT, std::atoi(width), 0);
-    LONG_PTR style = GetWindowLongPtrA(edit, GWL_STYLE);
-    if (FindNoCase(flags, "Number") >= 0) style |= ES_NUMBER;
-    if (FindNoCase(flags, "Upper") >= 0) style |= ES_UPPERCASE;
-    SetWindowLongPtrA(edit, GWL_STYLE, style);
-    SetWindowTextA(edit, m_answer);
-    SetFocus(edit);
-    SendMessageA(edit, EM_SETSEL, 0, -1);
-    return false;
-  }
-  bool OnCommand(int id, int) override {
-    if (id == IDOK) m_answer = ItemText(IDC_PROMPT_EDIT).c_str();
-    if (id == IDOK || id == IDCANCEL) {
-      End(id);
-      return true;
-    }
-    return false;
-  }
-
- private:
-  const char* m_title;
-  const char* m_heading;
-  const char* m_field;
-  CTxt& m_answer;
 };
 
 }  // namespace
@@ -170,8 +126,10 @@ int PickFromList(HWND owner, const char* title, const char* heading, const std::
 }
 
 bool PromptText(HWND owner, const char* title, const char* heading, const char* field, CTxt& answer) {
-  TextDialog dialog(title, heading, field, answer);
-  return dialog.RunModal(owner) == IDOK;
+  CDlgPrompt prompt;
+  if (heading && !EqualNoCase(heading, title)) prompt.note = heading;
+  prompt.okCaption = "OK";
+  return prompt.DoModal(owner, title, field, answer) >= 0;
 }
 
 int AppBox(HWND owner, const char* text, UINT style) {

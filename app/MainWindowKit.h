@@ -1,6 +1,7 @@
-// The small window kit of Tavrin's own dialogs: a dialog base over a resource template (this stored at
-// WM_INITDIALOG, virtual handlers, no exception ever reaching Windows), the progress bar wrapper, and the
-// list and text prompts with the GUI answers of the abort marks' questions.
+// The small window kit of the main window: a dialog base over a resource template (this stored at
+// WM_INITDIALOG, virtual handlers, no exception ever reaching Windows), the progress bar wrapper, the list
+// picker with a heading and a prompt line (the stop list, the current lists), the text prompt and the GUI
+// answers of the abort marks' questions.
 #pragma once
 
 #include <windows.h>
@@ -60,8 +61,9 @@ class CProgressBar {
 int PickFromList(HWND owner, const char* title, const char* heading, const std::vector<std::string>& entries,
                  const POINT* at = nullptr);
 
-// A prompt with one field in the prompt language "Label:|width|flags" (flags Number, Upper). answer holds
-// the initial text and receives the typed one. False when cancelled.
+// The prompt dialog (CDlgPrompt) with fields in its language ("New Name:|30"), heading shown as its note when
+// it says more than the title. answer holds the initial text and receives the typed one. False when
+// cancelled.
 bool PromptText(HWND owner, const char* title, const char* heading, const char* field, CTxt& answer);
 
 // The abort marks' questions as message boxes and prompts owned by the main window.

@@ -6,7 +6,6 @@
 #define IDD_MAIN 102
 #define IDD_ABOUT 103
 #define IDD_PICK_LIST 110
-#define IDD_PROMPT_TEXT 111
 
 // Pictures and texts.
 #define IDR_MAINFRAME 128
@@ -46,11 +45,9 @@
 #define IDC_SKIP_SYMBOLS 1060
 #define IDC_CHARTS_ONLY 1061
 
-// Controls of the list and text prompts.
+// Controls of the list picker.
 #define IDC_PROMPT_HEADING 1200
 #define IDC_PROMPT_LIST 1201
-#define IDC_PROMPT_LABEL 1202
-#define IDC_PROMPT_EDIT 1203
 
 // Controls of the About box.
 #define IDC_ABOUT_VERSION 1300

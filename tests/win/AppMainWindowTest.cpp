@@ -15,6 +15,7 @@
 #include "StandInHarness.h"
 #include "TestSupport.h"
 #include "ToolSupport.h"
+#include "app/Dialogs/DlgPrompt.h"
 #include "app/MainDialog.h"
 #include "app/RunnerApp.h"
 #include "app/resources/resource.h"
@@ -193,7 +194,7 @@ class Tavrin {
     standin::WaitGone(box, 5000);
   }
   static void Type(HWND prompt, const char* text) {
-    SendMessageA(GetDlgItem(prompt, IDC_PROMPT_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageA(GetDlgItem(prompt, kPromptFirstInputId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
   }
   int WaitExit(int ms) const {
     if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(ms)) != WAIT_OBJECT_0) return -1;
@@ -406,7 +407,7 @@ TEST_F(AppMainWindow, NewRefusesTheUnchangedAndATakenNameThenCreatesTheDefinitio
   app->Click(IDC_NEW);
   HWND prompt = app->WaitTitled("Enter New Sequence Name");
   ASSERT_TRUE(prompt);
-  EXPECT_EQ(WindowText(GetDlgItem(prompt, IDC_PROMPT_EDIT)), "(NewDef)");
+  EXPECT_EQ(WindowText(GetDlgItem(prompt, kPromptFirstInputId)), "(NewDef)");
   Tavrin::Answer(prompt, IDOK);
   HWND refusal = app->WaitBox("Choose a different name!");
   ASSERT_TRUE(refusal);
