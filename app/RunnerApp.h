@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "sequence/SequenceDefinition.h"
+
 // The application title: the caption of every message box and the last part of the main window's title.
 constexpr char kAppTitle[] = "Tavrinex (Tavrin)";
-constexpr char kDefinitionExtension[] = "tvd";
 
 // What the command line asks for (the arguments after the program name, in order).
 struct AppCommandLine {

@@ -319,18 +319,17 @@ int ReportSaving::ConfirmAndWait(HWND dialog, const CTxt& fileName, const CTxt& 
 // ---- TsDriver operations
 // ------------------------------------------------------------------------------------------
 
-int TsDriver::FindAbortButton(int mode) {
-  if (!m_mainWindow || !IsWindow(m_mainWindow)) return -4;
+// TradeStation's "Abort" button by mode (see FindAbortButton): 0 found, or FindAbortButton's failure codes.
+static int LocateAbortButton(HWND main, int mode, HWND& found) {
+  found = nullptr;
+  if (!main || !IsWindow(main)) return -4;
   if (mode == 0 || mode == 100) {
     WindowQuery q;
     q.cls = {tsfacts::kButtonClass, TextRule::Exact};
     q.title = tsfacts::kAbortButtonText;
     q.titleRule = TextRule::Exact;
-    q.ancestor = m_mainWindow;
-    if (HWND button = FindFirstWindow(q)) {
-      m_abortButton = button;
-      return 0;
-    }
+    q.ancestor = main;
+    if ((found = FindFirstWindow(q)) != nullptr) return 0;
     if (mode == 0) return -5;
   }
   // Every window: the progress may also sit in a pop-up that the main window owns.
@@ -338,17 +337,24 @@ int TsDriver::FindAbortButton(int mode) {
     if (CompareNoCase(ClassNameOf(button).c_str(), tsfacts::kButtonClass) != 0) continue;
     if (CompareNoCase(TitleOf(button).c_str(), tsfacts::kAbortButtonText) != 0) continue;
     HWND top = GetAncestor(button, GA_ROOT);
-    if (!DescendsFrom(button, m_mainWindow) && !(top && SameLow16(GetWindow(top, GW_OWNER), m_mainWindow)))
-      continue;
-    m_abortButton = button;
+    if (!DescendsFrom(button, main) && !(top && SameLow16(GetWindow(top, GW_OWNER), main))) continue;
+    found = button;
     return 0;
   }
   return -4;
 }
 
+int TsDriver::FindAbortButton(int mode) {
+  HWND found = nullptr;
+  int r = LocateAbortButton(m_mainWindow, mode, found);
+  if (r == 0) m_abortButton = found;
+  return r;
+}
+
+// Runs on the requesting thread: it keeps its own button instead of the worker's.
 int TsDriver::AbortOptimization(CTxt& text) {
-  if (FindAbortButton(100) != 0) return 0;
-  HWND button = m_abortButton;
+  HWND button = nullptr;
+  if (LocateAbortButton(m_mainWindow, 100, button) != 0) return 0;
   HWND parent = ParentOf(button);
   CTxt err;
   ClickButton(parent, -tsfacts::kAbortButtonId, tsfacts::kAbortButtonText, err, 0);
