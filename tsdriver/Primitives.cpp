@@ -75,9 +75,11 @@ int SelectedEntry(HWND list, std::string& text) {
 // ---- Helpers of every operation file
 // -------------------------------------------------------------------------------------
 
-int tsdriver::Setting(const char* key, int def) {
+namespace tsdriver {
+int Setting(const char* key, int def) {
   return Settings::GetInt("Tavrin", key, def);
 }
+}  // namespace tsdriver
 
 void* tsdriver::AsPtr(HWND window) {
   return static_cast<void*>(window);

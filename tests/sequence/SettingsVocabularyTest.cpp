@@ -294,25 +294,30 @@ class SourceScan {
           out.push_back({perSymbol, "*", kUnknown, where});
           return;
         }
-    // A parameter of the enclosing function: follow every call of it in the same file.
+    // A parameter of the enclosing function: follow every call of it, in this file and (for a helper shared
+    // through a header) in every other source.
     for (size_t e = 0; e < 2; ++e) {
       if (!inside || !IsIdentifier(exprs[e])) continue;
       auto param = std::find(inside->params.begin(), inside->params.end(), exprs[e]);
       if (param == inside->params.end()) continue;
       size_t index = static_cast<size_t>(param - inside->params.begin());
       int calls = 0;
-      for (size_t at : CallsOf(file, functions, inside->name)) {
-        std::vector<std::string> args = Arguments(file.code, at);
-        if (index >= args.size()) continue;
-        std::vector<std::string> next = exprs;
-        for (size_t k = 0; k < exprs.size(); ++k) {
-          auto p = std::find(inside->params.begin(), inside->params.end(), exprs[k]);
-          if (IsIdentifier(exprs[k]) && p != inside->params.end())
-            next[k] = args[static_cast<size_t>(p - inside->params.begin())];
+      for (const SourceFile& caller : files) {
+        bool same = &caller == &file;
+        std::vector<Function> callerFunctions = same ? functions : FindFunctions(caller.code);
+        for (size_t at : CallsOf(caller, callerFunctions, inside->name)) {
+          std::vector<std::string> args = Arguments(caller.code, at);
+          if (index >= args.size()) continue;
+          std::vector<std::string> next = exprs;
+          for (size_t k = 0; k < exprs.size(); ++k) {
+            auto p = std::find(inside->params.begin(), inside->params.end(), exprs[k]);
+            if (IsIdentifier(exprs[k]) && p != inside->params.end())
+              next[k] = args[static_cast<size_t>(p - inside->params.begin())];
+          }
+          ++calls;
+          Resolve(caller, callerFunctions, at, next, out, depth + 1,
+                  where + " <- " + caller.path + ":" + std::to_string(caller.LineAt(at)));
         }
-        ++calls;
-        Resolve(file, functions, at, next, out, depth + 1,
-                where + " <- " + file.path + ":" + std::to_string(file.LineAt(at)));
       }
       if (calls == 0) unresolved.push_back(where + ": " + inside->name + "() is never called with its key");
       return;
