@@ -46,10 +46,10 @@ PromptInput PromptInputOfFlag(const char* flag) {
   return PromptInput::Edit;
 }
 
-int ParsePromptFields(const char* specification, std::vector<PromptField>& fields) {
+int ParsePromptFields(const char* fieldText, std::vector<PromptField>& fields) {
   fields.clear();
-  if (!specification || !*specification) return 0;
-  for (const std::string& text : Split(specification, kFieldSeparator)) {
+  if (!fieldText || !*fieldText) return 0;
+  for (const std::string& text : Split(fieldText, kFieldSeparator)) {
     std::vector<std::string> parts = Split(text.c_str(), '|');
     PromptField field;
     field.label = parts[0].c_str();

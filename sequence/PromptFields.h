@@ -24,9 +24,9 @@ constexpr int kPromptDefaultWidth = 20;
 // "password"/"pwd", "Number"; anything else (and none) a plain edit field.
 PromptInput PromptInputOfFlag(const char* flag);
 
-// Splits a specification into fields (TAB-separated, each label "|" width "|" flag). Empty specification:
+// Splits a field text into fields (TAB-separated, each label "|" width "|" flag). Empty field text:
 // no fields. Returns the number of fields.
-int ParsePromptFields(const char* specification, std::vector<PromptField>& fields);
+int ParsePromptFields(const char* fieldText, std::vector<PromptField>& fields);
 
 // The value of each field, in field order (missing values are empty; a value text without TABs is the first
 // field's value). Returns count.

@@ -1,4 +1,4 @@
-// The prompt dialog: a template built from the measured field specification, filled on opening, read on OK.
+// The prompt dialog: a template built from the measured field line, filled on opening, read on OK.
 #include "app/Dialogs/DlgPrompt.h"
 
 #include <vector>

@@ -46,7 +46,7 @@ TEST(PromptFieldLanguage, FlagsAreWholeWordsInAnyCase) {
   EXPECT_EQ(PromptInputOfFlag(nullptr), PromptInput::Edit);
 }
 
-TEST(PromptFieldLanguage, NoSpecificationNoFieldsAndAMissingWidthStaysVisible) {
+TEST(PromptFieldLanguage, NoFieldTextNoFieldsAndAMissingWidthStaysVisible) {
   std::vector<PromptField> fields;
   EXPECT_EQ(ParsePromptFields("", fields), 0);
   EXPECT_EQ(ParsePromptFields(nullptr, fields), 0);
