@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "app/MainWindowKit.h"
+#include "execution/RunState.h"
 #include "execution/RunWorker.h"
 #include "execution/SequenceRunner.h"
 #include "foundation/DateTime.h"
@@ -57,8 +58,6 @@ bool ParseMainWindowPos(const char* text, StoredWindowPos& pos);
 // (doneSeconds in all) times the steps not finished yet (stepsLeft, the current one included), less what
 // the current step has already run; never below zero. -1 while no step has finished.
 int EstimateSecondsLeft(int doneSteps, int doneSeconds, int stepsLeft, int currentStepSeconds);
-// Hours, minutes and seconds as "%02d:%02d:%02d", the form of the step's own clock.
-std::string FormatDuration(int seconds);
 
 // The login of the hidden "Set Password": protected for the current Windows user with the system's data
 // protection and kept as upper-case hex; only the same user on the same machine can read it back.

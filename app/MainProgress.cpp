@@ -51,13 +51,6 @@ int EstimateSecondsLeft(int doneSteps, int doneSeconds, int stepsLeft, int curre
   return left > 0x7fffffff ? 0x7fffffff : static_cast<int>(left);
 }
 
-std::string FormatDuration(int seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
-  return text;
-}
-
 void MainDialog::InitProgressBars() {
   Settings::Colour bar = Settings::GetColour("SYS", "ProgressColor", "45,49,106");
   Settings::Colour background = Settings::GetColour("SYS", "ProgressBkColour", "255,255,255");

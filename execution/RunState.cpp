@@ -1,6 +1,7 @@
 // The run-state file: key|value lines, written through the atomic writer.
 #include "execution/RunState.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -45,7 +46,8 @@ int WriteRunState(const char* runFolder, const RunState& state, CTxt& err) {
   now.GetTxt(time, 0);
   std::string text = "Definition|" + state.definition + "\r\nState|" + state.state + "\r\nStep|" +
                      std::to_string(state.step) + "\r\nCommand|" + state.command + "\r\nTime|" +
-                     time.ToStd() + "\r\n";
+                     time.ToStd() + "\r\nStepsTimed|" + std::to_string(state.stepsTimed) +
+                     "\r\nStepSeconds|" + std::to_string(state.stepSeconds) + "\r\n";
   return WriteFileAtomically(StatePath(runFolder).c_str(), text.data(), text.size(), err, true);
 }
 
@@ -61,7 +63,46 @@ int ReadRunState(const char* runFolder, RunState& state, CTxt& err) {
   state.step = std::atoi(ValueOf(lines, "Step").c_str());
   state.command = ValueOf(lines, "Command");
   state.time = ValueOf(lines, "Time");
+  // Run states written before steps were timed have neither line: nothing timed.
+  state.stepsTimed = std::atoi(ValueOf(lines, "StepsTimed").c_str());
+  state.stepSeconds = std::atoll(ValueOf(lines, "StepSeconds").c_str());
   return 1;
+}
+
+std::string DefinitionRunsFolder(const std::string& tsBaseFolder, const char* definitionPath) {
+  CTxt base(tsBaseFolder.c_str());
+  base.MakeFn();
+  CTxt name;
+  CTxt(definitionPath ? definitionPath : "").GetFileTxt(2, name);
+  return base.ToStd() + "/MyWork/Tavrin/" + name.ToStd() + "/";
+}
+
+RunTimings ReadRunTimings(const std::string& runsFolder) {
+  RunTimings timings;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(runsFolder, ec)) {
+    if (!entry.is_directory(ec) || RunFolderNumber(entry.path().filename().string()) == 0) continue;
+    RunState state;
+    CTxt err;
+    if (ReadRunState(entry.path().string().c_str(), state, err) < 1) continue;
+    if (state.stepsTimed < 1 || state.stepSeconds < 0) continue;
+    timings.runs++;
+    timings.steps += state.stepsTimed;
+    timings.seconds += state.stepSeconds;
+  }
+  return timings;
+}
+
+long long EstimateRunSeconds(const RunTimings& timings, int steps) {
+  if (timings.steps < 1 || steps < 0) return -1;
+  return timings.seconds * steps / timings.steps;
+}
+
+std::string FormatDuration(long long seconds) {
+  if (seconds < 0) seconds = 0;
+  char text[48];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  return text;
 }
 
 std::string NewestRunFolder(const std::string& base) {

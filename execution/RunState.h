@@ -18,6 +18,8 @@ struct RunState {
   int step = 0;  // 1-based
   std::string command;
   std::string time;
+  int stepsTimed = 0;         // steps of this run that came to their end
+  long long stepSeconds = 0;  // how long they took together
 
   bool Unfinished() const { return state == "Running" || state == "StepDone"; }
   // The step a later run resumes at: the interrupted one, or the one after a step that had ended.
@@ -28,6 +30,23 @@ struct RunState {
 int WriteRunState(const char* runFolder, const RunState& state, CTxt& err);
 // 1 read, 0 no run state there, -1 the file cannot be read (err says why).
 int ReadRunState(const char* runFolder, RunState& state, CTxt& err);
+
+// The folder that holds a definition's run folders: TSBASE/MyWork/Tavrin/NAME/ ('/' form, ending in '/').
+std::string DefinitionRunsFolder(const std::string& tsBaseFolder, const char* definitionPath);
+
+// What the earlier runs of a definition measured: the steps that came to their end and their seconds
+// together, over every run folder under runsFolder (DefinitionRunsFolder) whose run state says.
+struct RunTimings {
+  int runs = 0;  // run folders with timed steps
+  int steps = 0;
+  long long seconds = 0;
+};
+RunTimings ReadRunTimings(const std::string& runsFolder);
+// Seconds a run of `steps` steps takes at the pace of the timed steps, or -1 before any step was timed.
+long long EstimateRunSeconds(const RunTimings& timings, int steps);
+
+// Hours, minutes and seconds as "%02lld:%02lld:%02lld", the form of the step's own clock (below 0: zero).
+std::string FormatDuration(long long seconds);
 
 // The run folder "SEQ_nnnn" with the highest number under base ('/' form, ending in '/'), or "" when none.
 std::string NewestRunFolder(const std::string& base);

@@ -127,8 +127,17 @@ bool SequenceEditorDialog::OnInit() {
     MoveOntoWorkArea(Hwnd(), r.left + kOffsetFromMainWindow, r.top + kOffsetFromMainWindow);
   }
   m_filling = false;
+  ReadEarlierRunTimes();
   RefreshSize();
   return true;
+}
+
+// The step times the run states of this definition's earlier run folders hold (none without TradeStation's
+// folder).
+void SequenceEditorDialog::ReadEarlierRunTimes() {
+  CTxt base;
+  if (m_driver.GetTsBaseFolder(base, 0, 0) < 0 || base.IsEmpty()) return;
+  m_runTimings = ReadRunTimings(DefinitionRunsFolder(base.ToStd(), m_filePath));
 }
 
 void SequenceEditorDialog::LoadDefinition() {
@@ -216,6 +225,13 @@ void SequenceEditorDialog::RefreshSize() {
     text.Format("Steps: %d, largest: Step#%d with %lld tests%s", size.steps, size.largestStep,
                 static_cast<long long>(size.largestStepTests),
                 size.largestStepTests > kLargeStepTests ? " (too many!)" : "");
+    long long seconds = EstimateRunSeconds(m_runTimings, size.steps);
+    if (seconds >= 0) {
+      CTxt estimate;
+      estimate.Format("\r\nAbout %s to run (%d step%s timed)", FormatDuration(seconds).c_str(),
+                      m_runTimings.steps, m_runTimings.steps == 1 ? "" : "s");
+      text += estimate;
+    }
   }
   SetItemText(IDC_DEFINITION_SIZE, text);
 }

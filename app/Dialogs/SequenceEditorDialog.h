@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/Dialogs/Dialog.h"
+#include "execution/RunState.h"
 #include "foundation/Txt.h"
 #include "foundation/TxtArray.h"
 
@@ -44,6 +45,7 @@ class SequenceEditorDialog : public Dialog {
   void ShowWorkspace();
   void ShowGeneticFields(bool on);
   void RefreshSize();
+  void ReadEarlierRunTimes();
   SequenceDefinition CurrentDefinition() const;
 
   // Symbols
@@ -83,4 +85,6 @@ class SequenceEditorDialog : public Dialog {
   CTxtArray m_symbols, m_template, m_optSet;
   std::unique_ptr<SequenceDefinition> m_loaded;  // as read from the file
   bool m_filling = false;
+  // What earlier runs of this definition measured, read once when the editor opens.
+  RunTimings m_runTimings;
 };

@@ -581,3 +581,53 @@ TEST_F(Runner, ListScriptCountsItsFailedDefinitionsForTheExitCode) {
   EXPECT_EQ(0, RunIt(list, text));
   EXPECT_EQ(0, runner.FailedScripts());
 }
+
+TEST_F(Runner, RunStatesKeepTheirStepTimesForTheEstimateOfTheNextRun) {
+  std::string path = FourSteps();
+  driver.onStep = [&](int step, int) {
+    if (step == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    if (step == 3) throw std::runtime_error("the machine died");
+  };
+  CTxt text;
+  EXPECT_THROW(RunIt(path, text), std::runtime_error);
+  RunState state;
+  CTxt err;
+  ASSERT_EQ(1, ReadRunState((Base() + "SEQ_0001").c_str(), state, err));
+  EXPECT_EQ(2, state.stepsTimed) << "the two steps that ended before the machine died";
+  EXPECT_GE(state.stepSeconds, 1);
+  EXPECT_LE(state.stepSeconds, 30);
+  long long firstSeconds = state.stepSeconds;
+
+  driver.onStep = nullptr;
+  ASSERT_EQ(kRunCompleted, RunIt(path, text)) << text.ToStd();
+  ASSERT_EQ(1, ReadRunState((Base() + "SEQ_0001").c_str(), state, err));
+  EXPECT_EQ("Resumed", state.state);
+  EXPECT_EQ(2, state.stepsTimed) << "taking a run over keeps what it measured";
+  ASSERT_EQ(1, ReadRunState((Base() + "SEQ_0002").c_str(), state, err));
+  EXPECT_EQ(2, state.stepsTimed) << "the resumed run timed steps 3 and 4 only";
+
+  // A run state of an older version has no times and counts nothing; neither does a folder of another name.
+  std::filesystem::create_directories(Base() + "SEQ_0003");
+  std::filesystem::create_directories(Base() + "Other");
+  testsupport::WriteFile(Base() + "SEQ_0003/RunState.txt", "Definition|x\r\nState|Finished\r\nStep|4\r\n");
+  testsupport::WriteFile(Base() + "Other/RunState.txt",
+                         "State|Finished\r\nStepsTimed|9\r\nStepSeconds|900\r\n");
+  RunTimings timings = ReadRunTimings(Base());
+  EXPECT_EQ(2, timings.runs);
+  EXPECT_EQ(4, timings.steps);
+  EXPECT_EQ(firstSeconds + state.stepSeconds, timings.seconds);
+  EXPECT_EQ(Base(), DefinitionRunsFolder(driver.tsFolder, path.c_str()));
+}
+
+TEST(RunTimings, EstimateScalesThePaceOfTheTimedStepsAndNeedsOne) {
+  RunTimings timings;
+  EXPECT_EQ(-1, EstimateRunSeconds(timings, 10)) << "nothing timed yet";
+  EXPECT_TRUE(ReadRunTimings("/no/such/folder/").steps == 0);
+  timings.steps = 4;
+  timings.seconds = 10;
+  EXPECT_EQ(15, EstimateRunSeconds(timings, 6));
+  EXPECT_EQ(0, EstimateRunSeconds(timings, 0));
+  timings.steps = 3;
+  timings.seconds = 3LL * 1000 * 1000 * 1000;  // long runs do not overflow
+  EXPECT_EQ(1000LL * 1000 * 1000 * 100000, EstimateRunSeconds(timings, 100000));
+}

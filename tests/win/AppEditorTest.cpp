@@ -4,6 +4,7 @@
 // its message and changes nothing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -141,6 +142,25 @@ TEST_F(Editor, ShowsTheDefinitionAsLoaded) {
   Click(editor, IDCANCEL);
   ASSERT_TRUE(Closed());
   EXPECT_EQ(result_, IDCANCEL);
+}
+
+TEST_F(Editor, EstimatesTheRunFromTheStepTimesOfEarlierRuns) {
+  Sample();
+  std::string runs = root_ + "/TS/MyWork/Tavrin/DJ30";
+  std::filesystem::create_directories(runs + "/SEQ_0001");
+  std::filesystem::create_directories(runs + "/SEQ_0002");
+  testsupport::WriteFile(runs + "/SEQ_0001/RunState.txt",
+                         "State|Finished\r\nStepsTimed|2\r\nStepSeconds|50\r\n");
+  testsupport::WriteFile(runs + "/SEQ_0002/RunState.txt",
+                         "State|Running\r\nStepsTimed|1\r\nStepSeconds|40\r\n");
+  Settings::WriteString("Tavrin", "TSHome", (root_ + "/TS").c_str());
+  HWND editor = Open("DJ30");
+  ASSERT_NE(editor, nullptr);
+  // Three steps took 90 s: four steps take about two minutes.
+  EXPECT_EQ(TextOf(editor, IDC_DEFINITION_SIZE),
+            "Steps: 4, largest: Step#1 with 1000 tests\r\nAbout 00:02:00 to run (3 steps timed)");
+  Click(editor, IDCANCEL);
+  ASSERT_TRUE(Closed());
 }
 
 TEST_F(Editor, AMissingDefinitionIsReportedAndANewEmptyOneIsNot) {
