@@ -1,8 +1,10 @@
 #include "app/MainWindowKit.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 
+#include "app/Dialogs/DlgList.h"
 #include "app/Dialogs/DlgPrompt.h"
 #include "app/RunnerApp.h"
 #include "app/resources/resource.h"
@@ -15,53 +17,6 @@ constexpr char kCategory[] = "Tavrin";
 void LogException(const char* what) {
   LogTrace(kCategory, 0, "Unexpected error in a dialog: %s", what);
 }
-
-class ListDialog : public ResourceDialog {
- public:
-  ListDialog(const char* title, const char* heading, const std::vector<std::string>& entries, const POINT* at)
-      : ResourceDialog(IDD_PICK_LIST), m_title(title), m_heading(heading), m_entries(entries), m_at(at) {}
-
- protected:
-  bool OnInit() override {
-    SetWindowTextA(Handle(), m_title);
-    SetDlgItemTextA(Handle(), IDC_PROMPT_HEADING, m_heading);
-    for (const std::string& entry : m_entries)
-      SendMessageA(Item(IDC_PROMPT_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-    if (m_at) {
-      SetWindowPos(Handle(), nullptr, m_at->x, m_at->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    } else {
-      CenterOnOwner();
-    }
-    return true;
-  }
-  bool OnCommand(int id, int code) override {
-    if (id == IDOK || (id == IDC_PROMPT_LIST && code == LBN_DBLCLK)) {
-      End(SendMessageA(Item(IDC_PROMPT_LIST), LB_GETCURSEL, 0, 0));
-      return true;
-    }
-    if (id == IDCANCEL) {
-      End(-1);
-      return true;
-    }
-    return false;
-  }
-
- private:
-  void CenterOnOwner() {
-    HWND owner = GetWindow(Handle(), GW_OWNER);
-    RECT outer{}, own{};
-    GetWindowRect(Handle(), &own);
-    if (!owner || !GetWindowRect(owner, &outer)) return;
-    int x = (outer.left + outer.right - (own.right - own.left)) / 2;
-    int y = (outer.top + outer.bottom - (own.bottom - own.top)) / 2;
-    SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  }
-
-  const char* m_title;
-  const char* m_heading;
-  const std::vector<std::string>& m_entries;
-  const POINT* m_at;
-};
 
 }  // namespace
 
@@ -121,8 +76,20 @@ void CProgressBar::SetPos(int position) {
 
 int PickFromList(HWND owner, const char* title, const char* heading, const std::vector<std::string>& entries,
                  const POINT* at) {
-  ListDialog dialog(title, heading, entries, at);
-  return static_cast<int>(dialog.RunModal(owner));
+  CDlgList list;
+  size_t longest = 0;
+  for (const std::string& entry : entries) {
+    list.items.Add(entry.c_str());
+    longest = std::max(longest, entry.size());
+  }
+  list.heading = heading ? heading : "";
+  list.okCaption = "OK";
+  list.widthChars = static_cast<int>(std::min<size_t>(longest + 4, 100));
+  if (at) list.SetPosition(at->x, at->y);
+  CTxt selection;
+  int chosen = list.DoModal(owner, title, selection);
+  // An empty list shows "(Empty)", which is no entry.
+  return chosen < static_cast<int>(entries.size()) ? chosen : -1;
 }
 
 bool PromptText(HWND owner, const char* title, const char* heading, const char* field, CTxt& answer) {

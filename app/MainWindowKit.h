@@ -56,8 +56,8 @@ class CProgressBar {
   HWND m_bar = nullptr;
 };
 
-// The list picker: a heading, the entries and OK/Cancel, its top left at `at` (screen pixels; null:
-// centred on the owner). Returns the chosen entry's index, -1 when cancelled or nothing was chosen.
+// The list picker (CDlgList): a heading, the entries and OK/Cancel, its top left at `at` (screen pixels;
+// null: centred). Returns the chosen entry's index, -1 when cancelled or nothing was chosen.
 int PickFromList(HWND owner, const char* title, const char* heading, const std::vector<std::string>& entries,
                  const POINT* at = nullptr);
 

@@ -121,6 +121,7 @@ ListLayout LayoutList(const ListMeasures& m) {
   l.listWidth = chars * kAverageCharUnits + 8;
   l.listHeight = lines * 83 / 10 + (lines < 4 ? 4 - lines : 0);
   l.scrollBar = m.itemCount > lines;
+  if (m.heading) l.listY = l.headingY + kListHeadingHeight + 2;
   l.buttonY = l.listY + l.listHeight + 5;
   int buttonsRight;
   if (m.okCaption.IsFilled()) {

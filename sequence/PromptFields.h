@@ -84,10 +84,15 @@ struct ListMeasures {
   CTxt okCaption;  // empty: a single "&Close" button
   int requestedWidth = 0;
   int requestedHeight = 0;
+  bool heading = false;  // a line of text above the list
 };
+
+// Height of the heading line above a list, in dialog units.
+constexpr int kListHeadingHeight = 10;
 
 struct ListLayout {
   int width = 0, height = 0;
+  int headingY = 5;  // the heading's line, when there is one (as wide as the list)
   int listX = 5, listY = 5, listWidth = 0, listHeight = 0;
   bool scrollBar = false;
   int buttonY = 0;

@@ -78,12 +78,16 @@ int CDlgList::DoModal(HWND owner, const char* title, CTxt& selection) {
   m.okCaption = okCaption;
   m.requestedWidth = width;
   m.requestedHeight = height;
+  m.heading = heading.IsFilled();
   ListLayout l = LayoutList(m);
 
   CDynDlgTemplate t;
   t.SetHeader(kPopupStyle, kPopupExStyle, 0, 0, static_cast<short>(l.width), static_cast<short>(l.height));
   t.SetTitle(title);
   t.SetFont(kDialogFontPoints, kDialogFontFace);
+  if (m.heading)
+    t.AddItem(static_cast<short>(l.listX), static_cast<short>(l.headingY), static_cast<short>(l.listWidth),
+              kListHeadingHeight, kListHeadingId, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, "Static", heading);
   DWORD listStyle = WS_VISIBLE | WS_TABSTOP | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
   if (l.scrollBar) listStyle |= WS_VSCROLL;
   t.AddItem(static_cast<short>(l.listX), static_cast<short>(l.listY), static_cast<short>(l.listWidth),

@@ -8,6 +8,7 @@
 #include "foundation/TxtArray.h"
 
 constexpr int kListControlId = 1001;
+constexpr int kListHeadingId = 1002;
 constexpr const char* kEmptyListEntry = "(Empty)";
 
 class CDlgList {
@@ -22,6 +23,7 @@ class CDlgList {
   int visibleLines = 10;      // clamped to 1..50
   CTxtArray items;
   CTxt okCaption;  // filled: an OK button with this caption (and Cancel); empty: a single "&Close"
+  CTxt heading;    // filled: a line of text above the list
   bool topmost = true;
 
   // selection: in, the entry to preselect (ignoring case); out after OK, the chosen entry's text. Returns the

@@ -5,7 +5,6 @@
 // Dialogs.
 #define IDD_MAIN 102
 #define IDD_ABOUT 103
-#define IDD_PICK_LIST 110
 
 // Pictures and texts.
 #define IDR_MAINFRAME 128
@@ -46,8 +45,6 @@
 #define IDC_CHARTS_ONLY 1061
 
 // Controls of the list picker.
-#define IDC_PROMPT_HEADING 1200
-#define IDC_PROMPT_LIST 1201
 
 // Controls of the About box.
 #define IDC_ABOUT_VERSION 1300

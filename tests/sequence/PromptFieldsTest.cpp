@@ -178,6 +178,18 @@ TEST(ListSizes, WidthAndLinesAreClampedAndScrollOnlyWhenNeeded) {
   EXPECT_EQ(LayoutList(m).listHeight, 8 + 3);
 }
 
+TEST(ListSizes, AHeadingMovesTheListAndTheButtonsDownByItsLine) {
+  ListMeasures m;
+  ListLayout plain = LayoutList(m);
+  m.heading = true;
+  ListLayout headed = LayoutList(m);
+  EXPECT_EQ(headed.headingY, plain.listY);
+  EXPECT_EQ(headed.listY, plain.listY + kListHeadingHeight + 2);
+  EXPECT_EQ(headed.buttonY - plain.buttonY, headed.listY - plain.listY);
+  EXPECT_EQ(headed.height - plain.height, headed.listY - plain.listY);
+  EXPECT_EQ(headed.listHeight, plain.listHeight);
+}
+
 TEST(ListSizes, ButtonsByOkCaptionAndTitleMinimum) {
   ListMeasures m;
   ListLayout closeOnly = LayoutList(m);

@@ -15,6 +15,7 @@
 #include "StandInHarness.h"
 #include "TestSupport.h"
 #include "ToolSupport.h"
+#include "app/Dialogs/DlgList.h"
 #include "app/Dialogs/DlgPrompt.h"
 #include "app/MainDialog.h"
 #include "app/RunnerApp.h"
@@ -589,18 +590,18 @@ TEST_F(AppRunMainWindow, RunShowsProgressStopsAfterTheStepAndOffersToResume) {
   app->Click(IDC_CURRENT_SYMBOL);
   HWND symbols = app->WaitTitled("Current Symbols");
   ASSERT_TRUE(symbols);
-  EXPECT_EQ(SendMessageA(GetDlgItem(symbols, IDC_PROMPT_LIST), LB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(GetDlgItem(symbols, kListControlId), LB_GETCOUNT, 0, 0), 3);
   Tavrin::Answer(symbols, IDCANCEL);
   EXPECT_NE(testsupport::ReadFile(folder_ + "/Symbols.txt").find("CSCO"), std::string::npos);
 
   app->Click(IDOK);
   HWND stop = app->WaitTitled("Abort Sequence Beta?");
   ASSERT_TRUE(stop);
-  HWND list = GetDlgItem(stop, IDC_PROMPT_LIST);
+  HWND list = GetDlgItem(stop, kListControlId);
   ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 5);
   EXPECT_EQ(standin::ListBoxText(list, 0), "Abort immediately");
   EXPECT_EQ(standin::ListBoxText(list, 4), "Continue");
-  EXPECT_EQ(WindowText(GetDlgItem(stop, IDC_PROMPT_HEADING)), "Select how to Stop:");
+  EXPECT_EQ(WindowText(GetDlgItem(stop, kListHeadingId)), "Select how to Stop:");
   SendMessageA(list, LB_SETCURSEL, 1, 0);
   Screenshot("main-stop-list");
   Tavrin::Answer(stop, IDOK);
