@@ -1,6 +1,8 @@
 // The run-state file: key|value lines, written through the atomic writer.
 #include "execution/RunState.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +39,13 @@ int RunFolderNumber(const std::string& name) {
   return std::atoi(name.c_str() + 4);
 }
 
+bool IsDigits(const CTxt& text) {
+  if (text.IsEmpty() || text.GetLength() > 15) return false;
+  for (const char* c = text; *c; ++c)
+    if (*c < '0' || *c > '9') return false;
+  return true;
+}
+
 }  // namespace
 
 int WriteRunState(const char* runFolder, const RunState& state, CTxt& err) {
@@ -46,8 +55,7 @@ int WriteRunState(const char* runFolder, const RunState& state, CTxt& err) {
   now.GetTxt(time, 0);
   std::string text = "Definition|" + state.definition + "\r\nState|" + state.state + "\r\nStep|" +
                      std::to_string(state.step) + "\r\nCommand|" + state.command + "\r\nTime|" +
-                     time.ToStd() + "\r\nStepsTimed|" + std::to_string(state.stepsTimed) +
-                     "\r\nStepSeconds|" + std::to_string(state.stepSeconds) + "\r\n";
+                     time.ToStd() + "\r\n";
   return WriteFileAtomically(StatePath(runFolder).c_str(), text.data(), text.size(), err, true);
 }
 
@@ -63,9 +71,6 @@ int ReadRunState(const char* runFolder, RunState& state, CTxt& err) {
   state.step = std::atoi(ValueOf(lines, "Step").c_str());
   state.command = ValueOf(lines, "Command");
   state.time = ValueOf(lines, "Time");
-  // Run states written before steps were timed have neither line: nothing timed.
-  state.stepsTimed = std::atoi(ValueOf(lines, "StepsTimed").c_str());
-  state.stepSeconds = std::atoll(ValueOf(lines, "StepSeconds").c_str());
   return 1;
 }
 
@@ -77,25 +82,68 @@ std::string DefinitionRunsFolder(const std::string& tsBaseFolder, const char* de
   return base.ToStd() + "/MyWork/Tavrin/" + name.ToStd() + "/";
 }
 
+bool ReadStepTime(const char* stepFileText, TimedStep& step) {
+  static const char kHeader[] = "Seq,Symbol,Interval,Permutations,Duration(HMS),Duration(Sec),";
+  if (!stepFileText || !StartsWithNoCase(stepFileText, kHeader)) return false;
+  const char* line = std::strchr(stepFileText, '\n');
+  if (!line) return false;
+  CTxt first;
+  strfld(line + 1, '\n', 1, 0, first);
+  CTxt tests, seconds;
+  strfld(first, ',', 4, 0, tests);
+  strfld(first, ',', 6, 0, seconds);
+  tests.Trim(' ');
+  seconds.Trim('\r');
+  seconds.Trim(' ');
+  if (!IsDigits(tests) || !IsDigits(seconds)) return false;
+  step.tests = std::max(1LL, std::atoll(tests));
+  step.seconds = std::atoll(seconds);
+  return true;
+}
+
 RunTimings ReadRunTimings(const std::string& runsFolder) {
   RunTimings timings;
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(runsFolder, ec)) {
-    if (!entry.is_directory(ec) || RunFolderNumber(entry.path().filename().string()) == 0) continue;
-    RunState state;
-    CTxt err;
-    if (ReadRunState(entry.path().string().c_str(), state, err) < 1) continue;
-    if (state.stepsTimed < 1 || state.stepSeconds < 0) continue;
-    timings.runs++;
-    timings.steps += state.stepsTimed;
-    timings.seconds += state.stepSeconds;
+  for (const auto& run : std::filesystem::directory_iterator(runsFolder, ec)) {
+    if (!run.is_directory(ec) || RunFolderNumber(run.path().filename().string()) == 0) continue;
+    for (const auto& file : std::filesystem::directory_iterator(run.path(), ec)) {
+      if (!file.is_regular_file(ec) || CompareNoCase(file.path().extension().string().c_str(), ".csv") != 0)
+        continue;
+      std::string text;
+      CTxt err;
+      TimedStep step;
+      if (ReadWholeFile(file.path().string().c_str(), text, err) == FileReadResult::kRead &&
+          ReadStepTime(text.c_str(), step))
+        timings.push_back(step);
+    }
   }
   return timings;
 }
 
-long long EstimateRunSeconds(const RunTimings& timings, int steps) {
-  if (timings.steps < 1 || steps < 0) return -1;
-  return timings.seconds * steps / timings.steps;
+long long EstimateRunSeconds(const RunTimings& timings, long long steps, long long tests) {
+  if (timings.empty() || steps < 0 || tests < 0) return -1;
+  double n = static_cast<double>(timings.size()), sumTests = 0, sumSeconds = 0;
+  for (const TimedStep& t : timings) {
+    sumTests += static_cast<double>(t.tests);
+    sumSeconds += static_cast<double>(t.seconds);
+  }
+  double meanTests = sumTests / n, meanSeconds = sumSeconds / n, covariance = 0, variance = 0;
+  for (const TimedStep& t : timings) {
+    covariance += (static_cast<double>(t.tests) - meanTests) * (static_cast<double>(t.seconds) - meanSeconds);
+    variance += (static_cast<double>(t.tests) - meanTests) * (static_cast<double>(t.tests) - meanTests);
+  }
+  // Steps alike in tests cannot tell the two apart: the time is taken as all per test.
+  double perTest = variance > 0 ? covariance / variance : sumSeconds / sumTests;
+  double perStep = variance > 0 ? meanSeconds - perTest * meanTests : 0;
+  if (perTest < 0) {  // more tests never take less time: what differs is chance
+    perTest = 0;
+    perStep = meanSeconds;
+  } else if (perStep < 0) {
+    perStep = 0;
+    perTest = sumSeconds / sumTests;
+  }
+  double seconds = perStep * static_cast<double>(steps) + perTest * static_cast<double>(tests);
+  return seconds >= 9.2e18 ? INT64_MAX : static_cast<long long>(seconds + 0.5);
 }
 
 std::string FormatDuration(long long seconds) {

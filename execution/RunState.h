@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "foundation/Txt.h"
 
@@ -18,8 +19,6 @@ struct RunState {
   int step = 0;  // 1-based
   std::string command;
   std::string time;
-  int stepsTimed = 0;         // steps of this run that came to their end
-  long long stepSeconds = 0;  // how long they took together
 
   bool Unfinished() const { return state == "Running" || state == "StepDone"; }
   // The step a later run resumes at: the interrupted one, or the one after a step that had ended.
@@ -34,16 +33,22 @@ int ReadRunState(const char* runFolder, RunState& state, CTxt& err);
 // The folder that holds a definition's run folders: TSBASE/MyWork/Tavrin/NAME/ ('/' form, ending in '/').
 std::string DefinitionRunsFolder(const std::string& tsBaseFolder, const char* definitionPath);
 
-// What the earlier runs of a definition measured: the steps that came to their end and their seconds
-// together, over every run folder under runsFolder (DefinitionRunsFolder) whose run state says.
-struct RunTimings {
-  int runs = 0;  // run folders with timed steps
-  int steps = 0;
+// What earlier runs of a definition took: every step file of its run folders records the step's
+// optimisation tests ("Permutations") and its duration in seconds.
+struct TimedStep {
+  long long tests = 1;  // at least 1: a step without a range runs one test
   long long seconds = 0;
 };
+using RunTimings = std::vector<TimedStep>;
+// The timed steps of every run folder ("SEQ_nnnn") under runsFolder (DefinitionRunsFolder).
 RunTimings ReadRunTimings(const std::string& runsFolder);
-// Seconds a run of `steps` steps takes at the pace of the timed steps, or -1 before any step was timed.
-long long EstimateRunSeconds(const RunTimings& timings, int steps);
+// A step file's figures from its first two lines ("Seq,Symbol,Interval,Permutations,Duration(HMS),
+// Duration(Sec)," and the step's line); false when the text is no step file's.
+bool ReadStepTime(const char* stepFileText, TimedStep& step);
+// Seconds a run of `steps` steps with `tests` tests in all would take: a time per step plus a time per test,
+// fitted to the timed steps (by least squares when they differ in tests, else all of it per test); -1 before
+// any step was timed.
+long long EstimateRunSeconds(const RunTimings& timings, long long steps, long long tests);
 
 // Hours, minutes and seconds as "%02lld:%02lld:%02lld", the form of the step's own clock (below 0: zero).
 std::string FormatDuration(long long seconds);

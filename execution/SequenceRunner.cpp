@@ -210,8 +210,6 @@ int SequenceRunner::PrepareRunFolder(const char* definitionPath, const char* bas
     m_runFolder = folder;
     m_workspace = m_script.Workspace().ToStd();
   }
-  m_stepsTimed = 0;
-  m_stepSeconds = 0;
   m_driver.SetRunFolder(folder.c_str());
   m_driver.SetRunScript(&m_script);
   CopyIntoRunFolder(definitionPath, resultText);
@@ -314,7 +312,6 @@ int SequenceRunner::CommandLoop(int start, int runOpt, CTxt& resultText, int& er
     m_driver.SetCurrentStep(i);
     LogTrace(kLogCategory, 0, "Executing: %3d of %3d: %s", step, count, command);
     SaveRunState("Running", step, command);
-    auto stepBegan = std::chrono::steady_clock::now();
     int simulate = Settings::GetInt("Tavrin", "SeqSimulateDur", 0);
     if (simulate > 0) {
       m_driver.Wait(simulate * 1000);
@@ -325,7 +322,6 @@ int SequenceRunner::CommandLoop(int start, int runOpt, CTxt& resultText, int& er
       if (runOpt == 1) m_driver.Wait(Settings::GetInt("Tavrin", "FmtNextSymWait", 2000));
     }
     m_stepFinished = true;
-    if (simulate <= 0) CountStepTime(stepBegan);
     SaveRunState("StepDone", step, command);
     if (AbortPending()) return kRunAborted;
   }
@@ -407,20 +403,12 @@ int SequenceRunner::StepAttempts(int step, const char* command, int runOpt, CTxt
   return r;
 }
 
-void SequenceRunner::CountStepTime(std::chrono::steady_clock::time_point began) {
-  m_stepsTimed++;
-  m_stepSeconds +=
-      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - began).count();
-}
-
 void SequenceRunner::SaveRunState(const char* state, int step, const char* command) {
   RunState s;
   s.definition = m_definition;
   s.state = state;
   s.step = step;
   s.command = command ? command : "";
-  s.stepsTimed = m_stepsTimed;
-  s.stepSeconds = m_stepSeconds;
   CTxt err;
   if (WriteRunState(RunFolder().c_str(), s, err) < 0)
     LogTrace(kLogCategory, 0, "Run state not saved in %s: %s", RunFolder().c_str(),

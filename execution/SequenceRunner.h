@@ -8,7 +8,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -104,7 +103,6 @@ class SequenceRunner {
   int StepAttempts(int step, const char* command, int runOpt, CTxt& resultText, int& errors, bool& fatal);
   int EndOfRun(const char* definitionPath, int result, int errors, bool fatal, CTxt& resultText);
   void SaveRunState(const char* state, int step, const char* command);
-  void CountStepTime(std::chrono::steady_clock::time_point began);
   void ResetRequests();
   int SymbolPosition(CTxt& text);
   int TimeframePosition(CTxt& text);
@@ -128,10 +126,6 @@ class SequenceRunner {
   std::string m_definition;
   std::string m_tsBaseFolder;
   int m_listCount = 0;
-  // The steps of the current run folder that came to their end and their seconds (worker thread only),
-  // kept in its run state so that the editor can estimate a run from earlier ones.
-  int m_stepsTimed = 0;
-  long long m_stepSeconds = 0;
   std::atomic<int> m_currentStep{-1};
   std::atomic<int> m_multiScriptIndex{-1};
   std::atomic<int> m_chartsOnly{0};

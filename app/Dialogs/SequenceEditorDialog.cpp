@@ -132,8 +132,7 @@ bool SequenceEditorDialog::OnInit() {
   return true;
 }
 
-// The step times the run states of this definition's earlier run folders hold (none without TradeStation's
-// folder).
+// The step times recorded in this definition's earlier run folders (none without TradeStation's folder).
 void SequenceEditorDialog::ReadEarlierRunTimes() {
   CTxt base;
   if (m_driver.GetTsBaseFolder(base, 0, 0) < 0 || base.IsEmpty()) return;
@@ -225,11 +224,11 @@ void SequenceEditorDialog::RefreshSize() {
     text.Format("Steps: %d, largest: Step#%d with %lld tests%s", size.steps, size.largestStep,
                 static_cast<long long>(size.largestStepTests),
                 size.largestStepTests > kLargeStepTests ? " (too many!)" : "");
-    long long seconds = EstimateRunSeconds(m_runTimings, size.steps);
+    long long seconds = EstimateRunSeconds(m_runTimings, size.steps, size.totalTests);
     if (seconds >= 0) {
       CTxt estimate;
       estimate.Format("\r\nAbout %s to run (%d step%s timed)", FormatDuration(seconds).c_str(),
-                      m_runTimings.steps, m_runTimings.steps == 1 ? "" : "s");
+                      static_cast<int>(m_runTimings.size()), m_runTimings.size() == 1 ? "" : "s");
       text += estimate;
     }
   }

@@ -85,6 +85,6 @@ class SequenceEditorDialog : public Dialog {
   CTxtArray m_symbols, m_template, m_optSet;
   std::unique_ptr<SequenceDefinition> m_loaded;  // as read from the file
   bool m_filling = false;
-  // What earlier runs of this definition measured, read once when the editor opens.
+  // The steps of earlier runs of this definition, read once when the editor opens.
   RunTimings m_runTimings;
 };

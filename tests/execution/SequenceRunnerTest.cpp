@@ -3,6 +3,7 @@
 // simulated steps and list scripts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <deque>
@@ -582,52 +583,48 @@ TEST_F(Runner, ListScriptCountsItsFailedDefinitionsForTheExitCode) {
   EXPECT_EQ(0, runner.FailedScripts());
 }
 
-TEST_F(Runner, RunStatesKeepTheirStepTimesForTheEstimateOfTheNextRun) {
-  std::string path = FourSteps();
-  driver.onStep = [&](int step, int) {
-    if (step == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    if (step == 3) throw std::runtime_error("the machine died");
-  };
-  CTxt text;
-  EXPECT_THROW(RunIt(path, text), std::runtime_error);
-  RunState state;
-  CTxt err;
-  ASSERT_EQ(1, ReadRunState((Base() + "SEQ_0001").c_str(), state, err));
-  EXPECT_EQ(2, state.stepsTimed) << "the two steps that ended before the machine died";
-  EXPECT_GE(state.stepSeconds, 1);
-  EXPECT_LE(state.stepSeconds, 30);
-  long long firstSeconds = state.stepSeconds;
-
-  driver.onStep = nullptr;
-  ASSERT_EQ(kRunCompleted, RunIt(path, text)) << text.ToStd();
-  ASSERT_EQ(1, ReadRunState((Base() + "SEQ_0001").c_str(), state, err));
-  EXPECT_EQ("Resumed", state.state);
-  EXPECT_EQ(2, state.stepsTimed) << "taking a run over keeps what it measured";
-  ASSERT_EQ(1, ReadRunState((Base() + "SEQ_0002").c_str(), state, err));
-  EXPECT_EQ(2, state.stepsTimed) << "the resumed run timed steps 3 and 4 only";
-
-  // A run state of an older version has no times and counts nothing; neither does a folder of another name.
-  std::filesystem::create_directories(Base() + "SEQ_0003");
-  std::filesystem::create_directories(Base() + "Other");
-  testsupport::WriteFile(Base() + "SEQ_0003/RunState.txt", "Definition|x\r\nState|Finished\r\nStep|4\r\n");
-  testsupport::WriteFile(Base() + "Other/RunState.txt",
-                         "State|Finished\r\nStepsTimed|9\r\nStepSeconds|900\r\n");
-  RunTimings timings = ReadRunTimings(Base());
-  EXPECT_EQ(2, timings.runs);
-  EXPECT_EQ(4, timings.steps);
-  EXPECT_EQ(firstSeconds + state.stepSeconds, timings.seconds);
-  EXPECT_EQ(Base(), DefinitionRunsFolder(driver.tsFolder, path.c_str()));
+TEST(RunTimings, StepFilesOfEveryRunFolderAreReadAndOtherFilesPassedOver) {
+  std::string runs = testsupport::ScratchFolder() + "/MyWork/Tavrin/DJ30/";
+  const char* header = "Seq,Symbol,Interval,Permutations,Duration(HMS),Duration(Sec),\r\n";
+  std::filesystem::create_directories(runs + "SEQ_0001");
+  std::filesystem::create_directories(runs + "SEQ_0002");
+  std::filesystem::create_directories(runs + "Other");
+  testsupport::WriteFile(runs + "SEQ_0001/ES_Daily.csv",
+                         std::string(header) + "1,ES,Daily1.00,12,00:01:40,100,\r\n");
+  testsupport::WriteFile(runs + "SEQ_0001/NQ_Daily.csv",
+                         std::string(header) + "2,NQ,Daily1.00,0,00:00:30,30,\r\n");
+  testsupport::WriteFile(runs + "SEQ_0001/_Summary.csv", "Start,x\r\n\r\nSeq,Symbol,\r\n");
+  testsupport::WriteFile(runs + "SEQ_0001/Bad.csv",
+                         std::string(header) + "3,ES,Daily1.00,many,00:00:30,30,\r\n");
+  testsupport::WriteFile(runs + "SEQ_0002/ES_Intra.CSV",
+                         std::string(header) + "1,ES,Intra5.00,3,00:00:07,7,");
+  testsupport::WriteFile(runs + "Other/ES_Daily.csv",
+                         std::string(header) + "1,ES,Daily1.00,12,00:01:40,100,\r\n");
+  RunTimings timings = ReadRunTimings(runs);
+  std::vector<std::pair<long long, long long>> read;
+  for (const TimedStep& t : timings) read.push_back({t.tests, t.seconds});
+  std::sort(read.begin(), read.end());
+  EXPECT_EQ(read, (std::vector<std::pair<long long, long long>>{{1, 30}, {3, 7}, {12, 100}}))
+      << "a step that optimised nothing ran one test; the summary, a malformed line and other folders count "
+         "not";
+  EXPECT_TRUE(ReadRunTimings(runs + "none/").empty());
+  EXPECT_EQ("/ts/MyWork/Tavrin/DJ30/", DefinitionRunsFolder("/ts", "x/DJ30.tvd"));
 }
 
-TEST(RunTimings, EstimateScalesThePaceOfTheTimedStepsAndNeedsOne) {
-  RunTimings timings;
-  EXPECT_EQ(-1, EstimateRunSeconds(timings, 10)) << "nothing timed yet";
-  EXPECT_TRUE(ReadRunTimings("/no/such/folder/").steps == 0);
-  timings.steps = 4;
-  timings.seconds = 10;
-  EXPECT_EQ(15, EstimateRunSeconds(timings, 6));
-  EXPECT_EQ(0, EstimateRunSeconds(timings, 0));
-  timings.steps = 3;
-  timings.seconds = 3LL * 1000 * 1000 * 1000;  // long runs do not overflow
-  EXPECT_EQ(1000LL * 1000 * 1000 * 100000, EstimateRunSeconds(timings, 100000));
+TEST(RunTimings, EstimateFitsATimePerStepAndATimePerTest) {
+  EXPECT_EQ(-1, EstimateRunSeconds({}, 10, 100)) << "nothing timed yet";
+  // 10 s a step and 1 s a test.
+  RunTimings fitted{{10, 20}, {30, 40}, {20, 30}};
+  EXPECT_EQ(3 * 10 + 60, EstimateRunSeconds(fitted, 3, 60));
+  // Steps alike in tests: all of it per test.
+  RunTimings alike{{1000, 100}, {1000, 140}};
+  EXPECT_EQ(480, EstimateRunSeconds(alike, 4, 4000));
+  // More tests that took less time: chance, so a time per step only.
+  RunTimings falling{{10, 50}, {30, 20}};
+  EXPECT_EQ(70, EstimateRunSeconds(falling, 2, 1000));
+  // A fit below zero per step: all of it per test.
+  RunTimings steep{{10, 1}, {20, 100}};
+  EXPECT_EQ(101, EstimateRunSeconds(steep, 1, 30));
+  EXPECT_EQ("00:00:00", FormatDuration(-3));
+  EXPECT_EQ("100:04:05", FormatDuration(100 * 3600 + 4 * 60 + 5));
 }

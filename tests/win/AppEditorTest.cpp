@@ -149,16 +149,15 @@ TEST_F(Editor, EstimatesTheRunFromTheStepTimesOfEarlierRuns) {
   std::string runs = root_ + "/TS/MyWork/Tavrin/DJ30";
   std::filesystem::create_directories(runs + "/SEQ_0001");
   std::filesystem::create_directories(runs + "/SEQ_0002");
-  testsupport::WriteFile(runs + "/SEQ_0001/RunState.txt",
-                         "State|Finished\r\nStepsTimed|2\r\nStepSeconds|50\r\n");
-  testsupport::WriteFile(runs + "/SEQ_0002/RunState.txt",
-                         "State|Running\r\nStepsTimed|1\r\nStepSeconds|40\r\n");
+  const std::string header = "Seq,Symbol,Interval,Permutations,Duration(HMS),Duration(Sec),\r\n";
+  testsupport::WriteFile(runs + "/SEQ_0001/ES_Daily.csv", header + "1,@ES,Daily1.00,1000,00:01:40,100,\r\n");
+  testsupport::WriteFile(runs + "/SEQ_0002/ES_Daily.csv", header + "1,@ES,Daily1.00,1000,00:02:20,140,\r\n");
   Settings::WriteString("Tavrin", "TSHome", (root_ + "/TS").c_str());
   HWND editor = Open("DJ30");
   ASSERT_NE(editor, nullptr);
-  // Three steps took 90 s: four steps take about two minutes.
+  // Two steps of 1000 tests took 240 s; four such steps take eight minutes.
   EXPECT_EQ(TextOf(editor, IDC_DEFINITION_SIZE),
-            "Steps: 4, largest: Step#1 with 1000 tests\r\nAbout 00:02:00 to run (3 steps timed)");
+            "Steps: 4, largest: Step#1 with 1000 tests\r\nAbout 00:08:00 to run (2 steps timed)");
   Click(editor, IDCANCEL);
   ASSERT_TRUE(Closed());
 }
