@@ -2,6 +2,7 @@
 #include "StandInHarness.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -135,6 +136,10 @@ StandIn::StandIn(const StartOptions& setup) {
   WaitFor(
       [&] { return (main_ = FindTop(pid_, "ORPLAT.EXE TRADESTATION", "")) != nullptr || WaitExit(0) >= 0; },
       20000);
+  // Tests of refused command lines expect the end; for any other test it is the reason Main() is null.
+  if (!main_ && WaitExit(0) >= 0)
+    std::fprintf(stderr, "the stand-in ended while starting, exit code 0x%X: %s\n",
+                 static_cast<unsigned>(WaitExit(0)), command.c_str());
 }
 
 StandIn::~StandIn() {

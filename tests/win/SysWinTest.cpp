@@ -158,7 +158,7 @@ TEST(GaugetteTest, DrivesTheRealProgressWindow) {
   }
   CurrentFolder tools(ToolFolder("gaugette"));
   ASSERT_EQ(0, GaugetteUpdate("Running", 4, 9));
-  HWND window = WaitForTopWindow(IsProgressWindow, 1000);
+  HWND window = WaitForTopWindow(IsProgressWindow, 10000);  // a new process: seconds on a busy machine
   ASSERT_NE(nullptr, window);
   EXPECT_TRUE(IsWindowVisible(window));
   EXPECT_EQ("50.0\t5 of 9 - Running", MailboxText(window));
