@@ -7,6 +7,8 @@
 #
 #   tools/orchart/demo.sh BUILD_DIR [OUT_DIR]      (OUT_DIR default /tmp)
 #
+# The screenshots need ImageMagick's `import` (./dev setup installs it).
+#
 # ORCHART_FOLDER=/some/dir puts the installation folder there (default: a fresh folder under /tmp).
 # Writes OUT_DIR/orchart-chart.png, orchart-format-symbol.png, orchart-format-strategy.png,
 # orchart-optimization.png and orchart-performance-report.png.
