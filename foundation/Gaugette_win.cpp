@@ -48,18 +48,29 @@ HWND FindProgressWindow() {
   return found.empty() ? nullptr : found.front();
 }
 
+// The dialog is listed by a window search as soon as it exists, before its controls are made and before it
+// is shown; a text sent then would be lost, so a window counts only once its mailbox is there and it shows.
+bool IsReadyProgressWindow(HWND window) {
+  return GetDlgItem(window, kGaugetteTextId) != nullptr && IsWindowVisible(window);
+}
+
+HWND WaitForReadyProgressWindow() {
+  for (int attempt = 0; attempt < kFindRetries; ++attempt) {
+    HWND window = FindProgressWindow();
+    if (window && IsReadyProgressWindow(window)) return window;
+    Sleep(kFindRetryMs);
+  }
+  return nullptr;
+}
+
 HWND FindOrStartProgressWindow() {
   HWND window = FindProgressWindow();
-  if (window) return window;
-  if (LaunchProcess((std::string("!") + kGaugetteProgram).c_str(), 0) < 0) {
+  if (window && IsReadyProgressWindow(window)) return window;
+  if (!window && LaunchProcess((std::string("!") + kGaugetteProgram).c_str(), 0) < 0) {
     LogTrace("Gaugette", kLogDetail, "Cannot start the progress window program %s", kGaugetteProgram);
     return nullptr;
   }
-  for (int attempt = 0; attempt < kFindRetries && !window; ++attempt) {
-    Sleep(kFindRetryMs);
-    window = FindProgressWindow();
-  }
-  return window;
+  return WaitForReadyProgressWindow();
 }
 
 void SendToProgressWindow(HWND window, const std::string& text, int command) {

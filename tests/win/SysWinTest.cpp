@@ -148,6 +148,18 @@ std::string MailboxText(HWND window) {
   return WindowText(GetDlgItem(window, 1004));
 }
 
+// The window is listed before its mailbox exists and before it shows; the first text must not be lost.
+TEST(GaugetteTest, TheFirstTextWaitsUntilASlowProgressWindowIsReady) {
+  GaugetteClose();
+  CurrentFolder slowTools(ToolFolder("slowgaugette"));
+  ASSERT_EQ(0, GaugetteUpdate("Late", 4, 9));
+  HWND window = WaitForTopWindow(IsProgressWindow, 10000);
+  ASSERT_NE(nullptr, window);
+  EXPECT_EQ("50.0\t5 of 9 - Late", WindowText(GetDlgItem(window, 1010)));  // the line it showed on update
+  GaugetteClose();
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 2000));
+}
+
 TEST(GaugetteTest, DrivesTheRealProgressWindow) {
   GaugetteClose();
   {
