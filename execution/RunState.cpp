@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <vector>
 
 #include "foundation/AtomicFile.h"
 #include "foundation/DateTime.h"
 #include "foundation/FileRead.h"
+#include "foundation/FolderScan.h"
 #include "foundation/TxtArray.h"
 
 namespace {
@@ -19,6 +20,22 @@ std::string StatePath(const char* runFolder) {
   CTxt folder(runFolder ? runFolder : "");
   folder.MakeFn();
   return folder.ToStd() + "/" + kRunStateFileName;
+}
+
+// The names of one folder's entries of one kind (folders or files); none when it cannot be read.
+std::vector<std::string> EntriesOf(const std::string& folder, bool folders) {
+  std::vector<std::string> names;
+  FolderScan scan;
+  if (!scan.Open(folder.c_str())) return names;
+  std::string prefix =
+      folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder : folder + "/";
+  std::string name;
+  while (scan.Next(name)) {
+    FileStatus status;
+    if (ReadFileStatus((prefix + name).c_str(), status) == 0 && status.isFolder == folders)
+      names.push_back(name);
+  }
+  return names;
 }
 
 // Everything after "key|", exactly: a command's own final '|' is kept.
@@ -83,8 +100,7 @@ std::string DefinitionRunsFolder(const std::string& tsBaseFolder, const char* de
 }
 
 bool ReadStepTime(const char* stepFileText, TimedStep& step) {
-  static const char kHeader[] = "Seq,Symbol,Interval,Permutations,Duration(HMS),Duration(Sec),";
-  if (!stepFileText || !StartsWithNoCase(stepFileText, kHeader)) return false;
+  if (!stepFileText || !StartsWithNoCase(stepFileText, kStepFileHeader)) return false;
   const char* line = std::strchr(stepFileText, '\n');
   if (!line) return false;
   CTxt first;
@@ -103,16 +119,15 @@ bool ReadStepTime(const char* stepFileText, TimedStep& step) {
 
 RunTimings ReadRunTimings(const std::string& runsFolder) {
   RunTimings timings;
-  std::error_code ec;
-  for (const auto& run : std::filesystem::directory_iterator(runsFolder, ec)) {
-    if (!run.is_directory(ec) || RunFolderNumber(run.path().filename().string()) == 0) continue;
-    for (const auto& file : std::filesystem::directory_iterator(run.path(), ec)) {
-      if (!file.is_regular_file(ec) || CompareNoCase(file.path().extension().string().c_str(), ".csv") != 0)
-        continue;
+  for (const std::string& run : EntriesOf(runsFolder, true)) {
+    if (RunFolderNumber(run) == 0) continue;
+    std::string runFolder = runsFolder + "/" + run;
+    for (const std::string& file : EntriesOf(runFolder, false)) {
       std::string text;
       CTxt err;
       TimedStep step;
-      if (ReadWholeFile(file.path().string().c_str(), text, err) == FileReadResult::kRead &&
+      if (file.size() > 4 && EqualNoCase(file.c_str() + file.size() - 4, ".csv") &&
+          ReadWholeFile((runFolder + "/" + file).c_str(), text, err) == FileReadResult::kRead &&
           ReadStepTime(text.c_str(), step))
         timings.push_back(step);
     }
@@ -154,12 +169,9 @@ std::string FormatDuration(long long seconds) {
 }
 
 std::string NewestRunFolder(const std::string& base) {
-  std::error_code ec;
   int newest = 0;
   std::string found;
-  for (const auto& entry : std::filesystem::directory_iterator(base, ec)) {
-    if (!entry.is_directory(ec)) continue;
-    std::string name = entry.path().filename().string();
+  for (const std::string& name : EntriesOf(base, true)) {
     int n = RunFolderNumber(name);
     if (n > newest) {
       newest = n;

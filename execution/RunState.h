@@ -42,6 +42,8 @@ struct TimedStep {
 using RunTimings = std::vector<TimedStep>;
 // The timed steps of every run folder ("SEQ_nnnn") under runsFolder (DefinitionRunsFolder).
 RunTimings ReadRunTimings(const std::string& runsFolder);
+// The first line of every step file; its second line holds the step's figures in the same order.
+constexpr const char* kStepFileHeader = "Seq,Symbol,Interval,Permutations,Duration(HMS),Duration(Sec),";
 // A step file's figures from its first two lines ("Seq,Symbol,Interval,Permutations,Duration(HMS),
 // Duration(Sec)," and the step's line); false when the text is no step file's.
 bool ReadStepTime(const char* stepFileText, TimedStep& step);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "execution/RunScript.h"
+#include "execution/RunState.h"
 #include "execution/Summary.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/DateTime.h"
@@ -301,7 +302,8 @@ void StepRun::WriteDescription(const CTxtArray& summary) {
   CTxt duration, line, text;
   start_.GetDurTxtHMS(duration);
   const CTxtArray& applied = d_.AppliedParameters();
-  text = "Seq,Symbol,Interval,Permutations,Duration(HMS),Duration(Sec),\r\n";
+  text = kStepFileHeader;
+  text += "\r\n";
   line.Format("%d,%s,%s%.2f,%d,%s,%d,\r\n", d_.CurrentStep() + 1, symbol_.GetData(), interval_.GetData(),
               std::fabs(std::atof(value_)), d_.PermutationCount(), duration.GetData(), start_.GetDiffSec());
   text += line;
