@@ -76,6 +76,9 @@ class DriverStep : public ChartTest {
   // The stand-in with the sample workspace, known to the driver as the run's workspace.
   std::unique_ptr<standin::StandIn> StartStep(const char* version, const std::string& control = "") {
     auto ts = Start(version, control);
+    // A step starts from a loaded chart: the one the stand-in starts with would otherwise finish loading
+    // during the step, and be taken for the step's own load or change what a test compares.
+    EXPECT_TRUE(ts->WaitFirstChartLoaded());
     CTxt title;
     EXPECT_TRUE(driver_->FindMainWindow(title));
     driver_->SetCurrentWorkspace(ts->WorkspacePath("Tavrin Sample").c_str());

@@ -167,6 +167,7 @@ TEST(StandInMoment, ChartLoadedHoldsUntilReleasedAndLaterOnesPass) {
   StandIn ts;
   ASSERT_TRUE(ts.Main());
   ASSERT_TRUE(ts.WaitSettled());
+  ASSERT_TRUE(ts.WaitFirstChartLoaded()) << "else the chart it starts with would meet the moment first";
   Moment loaded(ts, "ChartLoaded");
   ts.SetControl("SignalAt=ChartLoaded\nSignalHoldMs=20000\n");
   EXPECT_FALSE(loaded.WaitReached(0)) << "nothing before the moment";
@@ -187,6 +188,7 @@ TEST(StandInMoment, HoldThatNobodyReleasesEndsAfterSignalHoldMs) {
   StandIn ts;
   ASSERT_TRUE(ts.Main());
   ASSERT_TRUE(ts.WaitSettled());
+  ASSERT_TRUE(ts.WaitFirstChartLoaded());
   ts.SetControl("SignalAt=ChartLoaded\nSignalHoldMs=400\n");
   ASSERT_TRUE(RunCommandLine(ts.Main(), "CSCO"));
   EXPECT_TRUE(WaitFor([&] { return LogHas(ts, "moment: ChartLoaded, not released"); }, 10000))

@@ -181,6 +181,10 @@ bool StandIn::WaitSettled(int ms) const {
       ms);
 }
 
+bool StandIn::WaitFirstChartLoaded(int ms) const {
+  return WaitFor([&] { return ActivityLog().find("chart loaded: ") != std::string::npos; }, ms);
+}
+
 int StandIn::WaitExit(int ms) {
   if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(ms)) != WAIT_OBJECT_0) return -1;
   DWORD code = 0;

@@ -53,6 +53,9 @@ class StandIn {
   // (a dialog about to appear, a delayed box) pending; false after `ms`. The way to check that
   // something did not happen, instead of sleeping.
   bool WaitSettled(int ms = 5000) const;
+  // Waits until a chart has finished loading once (the chart a stand-in starts with loads for ChartLoadMs
+  // and may still be loading when WaitSettled returns, which counts deferred actions only).
+  bool WaitFirstChartLoaded(int ms = 15000) const;
   // Exit code after at most `ms` milliseconds, or -1 while it still runs.
   int WaitExit(int ms);
   std::string ActivityLog() const;

@@ -213,6 +213,7 @@ TEST(StandInLoadErrorAfterClose, WithoutTheOptionTheBoxIsModalOverTheOpenDialog)
 TEST(StandInTimeZone, TheComboDecidesWhetherTheTimeZonesBoxComes) {
   StandIn ts(WithArgs({}, "TimeZoneError=1\nTimeZoneFromCombo=1\n"));
   ASSERT_TRUE(ts.Main());
+  ASSERT_TRUE(ts.WaitFirstChartLoaded()) << "only the load the test asks for may be counted below";
   // Left at "Local", the clash is reported.
   FormatDialog f = OpenFormatSymbol(ts);
   ASSERT_TRUE(f.page);
