@@ -198,9 +198,18 @@ bool SaveReport(const StandIn& ts, HWND report, char type, const std::string& pa
   PostCommand(report, type == 'C' ? 7025 : 7002);
   HWND dialog = WaitFileDialog(ts.Pid());
   if (!dialog) return false;
+  // The type is chosen by keys, as a user does, so the combo announces it (a selection set from outside
+  // alone goes unseen where the combo's notifications decide).
   HWND fileType = GetDlgItem(dialog, 1136);
   int index = type == 'M' ? 0 : 1;
-  SendMessageA(fileType, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  for (int tries = 0; tries < 4; ++tries) {
+    LRESULT current = SendMessageA(fileType, CB_GETCURSEL, 0, 0);
+    if (current == index) break;
+    WPARAM key = current < index ? VK_DOWN : VK_UP;
+    SendMessageA(fileType, WM_KEYDOWN, key, 0);
+    SendMessageA(fileType, WM_KEYUP, key, 0);
+  }
+  if (SendMessageA(fileType, CB_GETCURSEL, 0, 0) != index) return false;
   if (type == 'C') {
     for (HWND h : Descendants(dialog)) {
       if (ClassOf(h) != "Button") continue;

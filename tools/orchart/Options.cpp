@@ -16,12 +16,13 @@ struct StrictKey {
   const char* value;
 };
 const StrictKey kStrictKeys[] = {
-    {"InactiveChartsStay", "1"}, {"UnchangedCloseNoPrompt", "1"},
-    {"OverwritePrompt", "1"},    {"LoadErrorAfterClose", "1"},
-    {"TimeZoneFromCombo", "1"},  {"StrictCommandTargets", "1"},
-    {"ModalPopups", "1"},        {"ReportTitleRange", "1"},
-    {"CachedLoadNoLog", "1"},    {"AbortStartMs", "300"},
-    {"RecalcMs", "500"},         {"DateFieldsTypedOnly", "1"},
+    {"InactiveChartsStay", "1"},   {"UnchangedCloseNoPrompt", "1"},
+    {"OverwritePrompt", "1"},      {"LoadErrorAfterClose", "1"},
+    {"TimeZoneFromCombo", "1"},    {"StrictCommandTargets", "1"},
+    {"ModalPopups", "1"},          {"ReportTitleRange", "1"},
+    {"CachedLoadNoLog", "1"},      {"AbortStartMs", "300"},
+    {"RecalcMs", "500"},           {"DateFieldsTypedOnly", "1"},
+    {"ComboChangesNotified", "1"},
 };
 
 std::map<std::string, std::string> ParseKeyValueLines(const std::string& text, bool lowerKeys) {
