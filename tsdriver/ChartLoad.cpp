@@ -193,8 +193,8 @@ int TsDriver::WaitForDownloadToComplete(const char* symbol, CTxt& err, int flag)
   CTxt path;
   path.Format("%s/%s", m_baseFolder.GetData(), tsfacts::kDownloadLog);
   // Ends on an abort and after FmtWaitLoadWaitSec at the latest (a log that never reports the download).
-  int maxWaitSec = Setting("FmtWaitLoadWaitSec", 1800);
-  long long deadline = SteadyMs() + 1000LL * (maxWaitSec >= 1 ? maxWaitSec : 1800);
+  int maxWaitSec = LoadWaitLimitSec();
+  long long deadline = SteadyMs() + 1000LL * maxWaitSec;
   for (;;) {
     std::string content;
     CTxt reason;
@@ -270,9 +270,8 @@ int TsDriver::WaitForSymbolToLoad(const char* symbol, int kind, CTxt& err, int s
   CTxt path;
   path.Format("%s/%s/%c/%s.%s", m_baseFolder.GetData(), tsfacts::kCacheFolder, letter, symbol, ext);
   // A file that keeps changing ends the wait after FmtWaitLoadWaitSec; an abort ends it at once.
-  int maxWaitSec = Setting("FmtWaitLoadWaitSec", 1800);
   long long start = SteadyMs();
-  long long bound = 1000LL * (maxWaitSec >= 1 ? maxWaitSec : 1800);
+  long long bound = 1000LL * LoadWaitLimitSec();
   int age = 0;
   for (;;) {
     int64_t modified = FileModTime(path);

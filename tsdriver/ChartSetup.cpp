@@ -677,7 +677,7 @@ int ChartSetupRun::Confirm() {
 int ChartSetupRun::LoadWait(const char* newSymbol) {
   int loadSeconds = ChartLoadWaitSeconds();
   int passes = Setting("ChartLoadConfirm", 3);
-  int maxWaitSec = Setting("FmtWaitLoadWaitSec", 1800);
+  int maxWaitSec = LoadWaitLimitSec();  // 0 would let a chart that never loads be waited for without end
   long long start = SteadyMs();
   int result = 0;
   for (int pass = 1; pass <= passes; ++pass) {
@@ -694,7 +694,7 @@ int ChartSetupRun::LoadWait(const char* newSymbol) {
 int ChartSetupRun::LoadPass(const char* newSymbol, int loadSeconds, long long start, int maxWaitSec) {
   bool colourCheck = Setting("NoColorCheck", 0) != 1;
   int minColours = Setting("ChartMinColors", 3);
-  auto overdue = [&] { return maxWaitSec >= 1 && SteadyMs() - start >= 1000LL * maxWaitSec; };
+  auto overdue = [&] { return SteadyMs() - start >= 1000LL * maxWaitSec; };
   ChartLoadWaits& waits = d_.LoadWaits();
   for (int round = 1;; ++round) {
     if (d_.Aborted()) {

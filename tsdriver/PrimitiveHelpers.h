@@ -9,6 +9,10 @@ namespace tsdriver {
 // An integer setting of section "Tavrin" (a missing key is written back with its default).
 int Setting(const char* key, int def);
 
+// Seconds each chart load wait (the load passes, the download log, the data cache) may take at most:
+// FmtWaitLoadWaitSec, or its default where the setting is 0 or less, so that no load wait is endless.
+int LoadWaitLimitSec();
+
 // A window handle for "%p" in log lines.
 void* AsPtr(HWND window);
 

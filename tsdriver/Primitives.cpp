@@ -79,6 +79,12 @@ namespace tsdriver {
 int Setting(const char* key, int def) {
   return Settings::GetInt("Tavrin", key, def);
 }
+
+int LoadWaitLimitSec() {
+  constexpr int kDefaultSec = 1800;
+  int seconds = Setting("FmtWaitLoadWaitSec", kDefaultSec);
+  return seconds >= 1 ? seconds : kDefaultSec;
+}
 }  // namespace tsdriver
 
 void* tsdriver::AsPtr(HWND window) {

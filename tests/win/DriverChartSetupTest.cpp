@@ -257,4 +257,22 @@ TEST_F(DriverChartSetup, ChartThatNeverLoadsEndsAfterTheMaximumWait) {
   EXPECT_LT(tsdriver::SteadyMs() - start, 20000);
 }
 
+// A maximum of 0 (refused by the configuration dialog, possible in a hand-edited file) is no licence to wait
+// for ever: the default bound applies, as the load-wait log line shows.
+TEST_F(DriverChartSetup, AMaximumWaitOfZeroStillBoundsTheLoadWait) {
+  auto ts = Start("9.5", "NeverLoad=1");
+  Set("FmtWaitLoadWaitSec", "0");
+  drivertest::LogLines log;
+  SetPrimitivesAbortRequest(&driver_->AbortRequest());
+  std::thread aborter([&] {
+    standin::WaitFor([&] { return log.Has("complete loading - Try#1 of "); }, 20000);
+    driver_->AbortRequest().store(1);  // ends the wait whatever its bound
+  });
+  CTxt err;
+  EXPECT_EQ(driver_->SetupChart(nullptr, nullptr, err, "CSCO", "Daily", nullptr), -9);
+  aborter.join();
+  SetPrimitivesAbortRequest(nullptr);
+  EXPECT_TRUE(log.Has("complete loading - Try#1 of 1800 ")) << log.Find("complete loading - Try#1");
+}
+
 }  // namespace
