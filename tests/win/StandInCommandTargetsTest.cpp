@@ -72,7 +72,7 @@ TEST(StandInCommandTargets, AMainWindowDisabledByAModalBoxIgnoresCommands) {
 TEST(StandInModalPopups, ChartingBoxIsModalAndHoldsTheLoadUntilClosed) {
   StandIn ts(WithControl("ModalPopups=1\nChartLoadMs=100\n"));
   ASSERT_TRUE(ts.Main());
-  ASSERT_TRUE(WaitFor([&] { return Occurrences(ts.ActivityLog(), "chart loaded") >= 1; }));
+  ASSERT_TRUE(ts.WaitFirstChartLoaded());
   ts.SetControl("ModalPopups=1\nChartLoadMs=100\nChartingBox=1\n");
   HWND first = WaitTop(ts.Pid(), "#32770", "TradeStation Charting");
   ASSERT_TRUE(first);
@@ -95,7 +95,7 @@ TEST(StandInModalPopups, ChartingBoxIsModalAndHoldsTheLoadUntilClosed) {
 TEST(StandInModalPopups, SymbolLookupIsModalAndHoldsTheLoad) {
   StandIn ts(WithControl("ModalPopups=1\nChartLoadMs=100\nSymbolLookup=1\n"));
   ASSERT_TRUE(ts.Main());
-  ASSERT_TRUE(WaitFor([&] { return Occurrences(ts.ActivityLog(), "chart loaded") >= 1; }));
+  ASSERT_TRUE(ts.WaitFirstChartLoaded());
   size_t loads = Occurrences(ts.ActivityLog(), "chart loaded");
   ASSERT_TRUE(ReloadThroughFormatSymbol(ts));
   HWND lookup = WaitTop(ts.Pid(), "#32770", "Symbol Lookup");

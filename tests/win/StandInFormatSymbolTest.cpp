@@ -174,7 +174,7 @@ TEST(StandInFormatSymbol, ClickingABarKindShowsItsSubPage) {
 TEST(StandInFormatSymbol, EveryBarKindOfTheTimeframesIsOfferedWithItsValue) {
   StandIn ts;
   ASSERT_TRUE(ts.Main());
-  ASSERT_TRUE(WaitFor([&] { return ts.ActivityLog().find("chart loaded") != std::string::npos; }));
+  ASSERT_TRUE(ts.WaitFirstChartLoaded());
   struct Kind {
     const char* entry;
     const char* value;
