@@ -82,11 +82,11 @@
 //                          the "Saving Performance" box goes after the last
 //   CachedLoadNoLog=0      [strict] 1: a chart load whose data are all in the cache (before 9.1) writes no
 //                          download log lines (the cache files are written as before)
-//   ComboChangesNotified=0 [strict] 1: the optimisation method combo (6673) and the report Save As file type combo
-//                          (1136) count only as they announced their choice (CBN_SELCHANGE; for the file
-//                          dialog the CDN_TYPECHANGE it sends then): a selection set from outside without
-//                          the notification (CB_SETCURSEL alone) is not seen at OK, nor does the file
-//                          name's extension choose the report's format
+//   ComboChangesNotified=0 [strict] 1: the optimisation method combo (6673) and the report Save As file
+//                          type combo (1136) count only as they announced their choice (CBN_SELCHANGE; for
+//                          the file dialog the CDN_TYPECHANGE it sends then): a selection set from outside
+//                          without the notification (CB_SETCURSEL alone) is not seen at OK, nor does the
+//                          file name's extension choose the report's format
 //   DateFieldsTypedOnly=0  [strict] 1: the date fields refuse WM_SETTEXT sent from another program; only
 //                          typed digits (WM_CHAR field by field) change them
 //   ReportTitleRange=0     [strict] 1: the performance report window's title ends with the date range of
