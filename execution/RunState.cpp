@@ -22,17 +22,21 @@ std::string StatePath(const char* runFolder) {
   return folder.ToStd() + "/" + kRunStateFileName;
 }
 
+// The path of `name` inside `folder`, which may or may not end with a separator.
+std::string InFolder(const std::string& folder, const std::string& name) {
+  bool separated = folder.empty() || folder.back() == '/' || folder.back() == '\\';
+  return separated ? folder + name : folder + "/" + name;
+}
+
 // The names of one folder's entries of one kind (folders or files); none when it cannot be read.
 std::vector<std::string> EntriesOf(const std::string& folder, bool folders) {
   std::vector<std::string> names;
   FolderScan scan;
   if (!scan.Open(folder.c_str())) return names;
-  std::string prefix =
-      folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder : folder + "/";
   std::string name;
   while (scan.Next(name)) {
     FileStatus status;
-    if (ReadFileStatus((prefix + name).c_str(), status) == 0 && status.isFolder == folders)
+    if (ReadFileStatus(InFolder(folder, name).c_str(), status) == 0 && status.isFolder == folders)
       names.push_back(name);
   }
   return names;
@@ -121,13 +125,13 @@ RunTimings ReadRunTimings(const std::string& runsFolder) {
   RunTimings timings;
   for (const std::string& run : EntriesOf(runsFolder, true)) {
     if (RunFolderNumber(run) == 0) continue;
-    std::string runFolder = runsFolder + "/" + run;
+    std::string runFolder = InFolder(runsFolder, run);
     for (const std::string& file : EntriesOf(runFolder, false)) {
       std::string text;
       CTxt err;
       TimedStep step;
       if (file.size() > 4 && EqualNoCase(file.c_str() + file.size() - 4, ".csv") &&
-          ReadWholeFile((runFolder + "/" + file).c_str(), text, err) == FileReadResult::kRead &&
+          ReadWholeFile(InFolder(runFolder, file).c_str(), text, err) == FileReadResult::kRead &&
           ReadStepTime(text.c_str(), step))
         timings.push_back(step);
     }
@@ -175,7 +179,7 @@ std::string NewestRunFolder(const std::string& base) {
     int n = RunFolderNumber(name);
     if (n > newest) {
       newest = n;
-      found = base + name;
+      found = InFolder(base, name);
     }
   }
   return found;

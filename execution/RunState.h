@@ -44,8 +44,8 @@ using RunTimings = std::vector<TimedStep>;
 RunTimings ReadRunTimings(const std::string& runsFolder);
 // The first line of every step file; its second line holds the step's figures in the same order.
 constexpr const char* kStepFileHeader = "Seq,Symbol,Interval,Permutations,Duration(HMS),Duration(Sec),";
-// A step file's figures from its first two lines ("Seq,Symbol,Interval,Permutations,Duration(HMS),
-// Duration(Sec)," and the step's line); false when the text is no step file's.
+// A step file's figures from its first two lines (kStepFileHeader and the step's line); false when the text
+// is no step file's.
 bool ReadStepTime(const char* stepFileText, TimedStep& step);
 // Seconds a run of `steps` steps with `tests` tests in all would take: a time per step plus a time per test,
 // fitted to the timed steps (by least squares when they differ in tests, else all of it per test); -1 before
